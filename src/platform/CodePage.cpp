@@ -1,0 +1,21 @@
+#include "CodePage.h"
+
+#ifdef _WIN32
+#include <mbstring.h>
+#else
+#include <cstring>
+#endif
+
+namespace trendel {
+
+int CompareCodePageText(const char *first, const char *second) {
+#ifdef _WIN32
+  return _mbscmp(reinterpret_cast<const unsigned char *>(first),
+                 reinterpret_cast<const unsigned char *>(second));
+#else
+  // strcmp compares as unsigned char, exactly the byte order wanted here.
+  return std::strcmp(first, second);
+#endif
+}
+
+}  // namespace trendel

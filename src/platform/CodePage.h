@@ -1,0 +1,12 @@
+// Text comparison in the process code page.
+#pragma once
+
+namespace trendel {
+
+// Compares character by character in the process code page. On Windows a
+// double-byte character (a lead byte and its trail byte) counts as one 16-bit
+// value; portable hosts pass UTF-8, whose plain unsigned byte order is also
+// the order of the characters.
+int CompareCodePageText(const char *first, const char *second);
+
+}  // namespace trendel

@@ -1,0 +1,91 @@
+// Device contexts: memory DCs, the DC side of window DCs, the text colour and
+// the mapping from a DC to the pixels it draws into.
+#include "DeviceContexts.h"
+#include "Handles.h"
+#include "StockObjects.h"
+#include "Surface.h"
+
+#include <new>
+
+using namespace trendel::portable;
+
+namespace trendel::portable {
+
+HDC NewDeviceContext(HWND window, bool isMemory) {
+  const StockObjects &stock = Stock();
+  std::unique_ptr<DeviceContext> context;
+  try {
+    context = std::make_unique<DeviceContext>();
+  } catch (const std::bad_alloc &) {
+    return nullptr;
+  }
+  context->window = window;
+  context->isMemory = isMemory;
+  HDC dc = static_cast<HDC>(HandleTable::Instance().Add(std::move(context)));
+  if (dc == nullptr) return nullptr;
+  SelectObject(dc, stock.pen);
+  SelectObject(dc, stock.brush);
+  SelectObject(dc, stock.font);
+  if (isMemory) SelectObject(dc, stock.bitmap);
+  return dc;
+}
+
+void DestroyDeviceContext(HDC dc) {
+  DeviceContext *context = FindDeviceContext(dc);
+  if (context == nullptr) return;
+  HandleTable &table = HandleTable::Instance();
+  for (HGDIOBJ selected : {context->pen, context->brush, context->font, context->bitmap}) {
+    if (ObjectRecord *record = table.Find(selected)) --record->selectionCount;
+  }
+  if (Bitmap *bitmap = FindBitmap(context->bitmap); bitmap != nullptr && !bitmap->isStock) {
+    bitmap->selectedInto = nullptr;
+  }
+  table.Remove(dc);
+}
+
+std::optional<Surface> SurfaceOf(const Bitmap &bitmap) {
+  if (bitmap.bitCount != 32 || bitmap.bits == nullptr) return std::nullopt;
+  Surface surface;
+  surface.width = bitmap.width;
+  surface.height = bitmap.height;
+  const auto rowPixels = static_cast<std::ptrdiff_t>(bitmap.stride / 4);
+  surface.origin = reinterpret_cast<std::uint32_t *>(bitmap.Row(0));
+  surface.pitch = bitmap.topDown ? rowPixels : -rowPixels;
+  return surface;
+}
+
+Bitmap *TargetBitmapOf(const DeviceContext &dc) {
+  if (dc.isMemory) return FindBitmap(dc.bitmap);
+  if (Window *window = FindWindow(dc.window)) return window->client.get();
+  return nullptr;
+}
+
+std::optional<Surface> SurfaceOf(const DeviceContext &dc) {
+  const Bitmap *bitmap = TargetBitmapOf(dc);
+  if (bitmap == nullptr) return std::nullopt;
+  return SurfaceOf(*bitmap);
+}
+
+}  // namespace trendel::portable
+
+HDC CreateCompatibleDC(HDC dc) {
+  // Like GDI, a memory DC may be made compatible with the screen (null) or
+  // with any live DC; a stale handle gives no DC.
+  if (dc != nullptr && FindDeviceContext(dc) == nullptr) return nullptr;
+  return NewDeviceContext(nullptr, true);
+}
+
+BOOL DeleteDC(HDC dc) {
+  const DeviceContext *context = FindDeviceContext(dc);
+  if (context == nullptr || !context->isMemory) return FALSE;
+  DestroyDeviceContext(dc);
+  return TRUE;
+}
+
+COLORREF SetTextColor(HDC dc, COLORREF color) {
+  DeviceContext *context = FindDeviceContext(dc);
+  if (context == nullptr) return CLR_INVALID;
+  const COLORREF previous = context->textColor;
+  context->textColor = color;
+  return previous;
+}

@@ -1,0 +1,145 @@
+// Pens, brushes and the object life cycle: stock objects, SelectObject,
+// DeleteObject and GetObject.
+#include "Handles.h"
+#include "StockObjects.h"
+
+#include <cstring>
+#include <new>
+
+using namespace trendel::portable;
+
+namespace trendel::portable {
+namespace {
+
+HGDIOBJ AddStock(std::unique_ptr<ObjectRecord> record) {
+  record->isStock = true;
+  return static_cast<HGDIOBJ>(HandleTable::Instance().Add(std::move(record)));
+}
+
+std::unique_ptr<Bitmap> NewMonochromePixel() {
+  auto bitmap = std::make_unique<Bitmap>();
+  bitmap->width = 1;
+  bitmap->height = 1;
+  bitmap->bitCount = 1;
+  bitmap->stride = 4;
+  bitmap->bits = std::make_unique<std::uint8_t[]>(4);
+  bitmap->colorTable = {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}};
+  return bitmap;
+}
+
+std::unique_ptr<Font> NewSystemFont() {
+  auto font = std::make_unique<Font>();
+  font->height = 16;
+  font->weight = FW_BOLD;
+  font->face = "System";
+  return font;
+}
+
+template <typename Record, typename... Arguments>
+HGDIOBJ AddObject(Arguments... arguments) noexcept {
+  try {
+    return static_cast<HGDIOBJ>(
+        HandleTable::Instance().Add(std::make_unique<Record>(arguments...)));
+  } catch (const std::bad_alloc &) {
+    return nullptr;
+  }
+}
+
+// Swaps the DC's slot for one kind of object and keeps the selection counts.
+HGDIOBJ Swap(HGDIOBJ &slot, HGDIOBJ object, ObjectRecord &record) {
+  HGDIOBJ previous = slot;
+  if (ObjectRecord *old = HandleTable::Instance().Find(previous)) --old->selectionCount;
+  slot = object;
+  ++record.selectionCount;
+  return previous;
+}
+
+}  // namespace
+
+const StockObjects &Stock() {
+  static const StockObjects stock = [] {
+    StockObjects objects;
+    objects.pen = AddStock(std::make_unique<Pen>(PS_SOLID, 0, RGB(0, 0, 0)));
+    objects.brush = AddStock(std::make_unique<Brush>(RGB(255, 255, 255)));
+    objects.font = AddStock(NewSystemFont());
+    objects.bitmap = AddStock(NewMonochromePixel());
+    return objects;
+  }();
+  return stock;
+}
+
+}  // namespace trendel::portable
+
+HPEN CreatePen(int style, int width, COLORREF color) {
+  if (style != PS_SOLID && style != PS_DOT) return nullptr;
+  if (width < 0) return nullptr;
+  return AddObject<Pen>(style, width, color);
+}
+
+HBRUSH CreateSolidBrush(COLORREF color) { return AddObject<Brush>(color); }
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+  DeviceContext *context = FindDeviceContext(dc);
+  ObjectRecord *record = HandleTable::Instance().Find(object);
+  if (context == nullptr || record == nullptr) return nullptr;
+  switch (record->kind) {
+    case ObjectKind::Pen:
+      return Swap(context->pen, object, *record);
+    case ObjectKind::Brush:
+      return Swap(context->brush, object, *record);
+    case ObjectKind::Font:
+      return Swap(context->font, object, *record);
+    case ObjectKind::Bitmap: {
+      // A bitmap goes into one memory DC at a time.
+      auto *bitmap = static_cast<Bitmap *>(record);
+      if (!context->isMemory) return nullptr;
+      if (context->bitmap == object) return object;
+      if (bitmap->selectedInto != nullptr && !bitmap->isStock) return nullptr;
+      if (Bitmap *previous = FindBitmap(context->bitmap)) previous->selectedInto = nullptr;
+      if (!bitmap->isStock) bitmap->selectedInto = dc;
+      return Swap(context->bitmap, object, *record);
+    }
+    default:
+      return nullptr;
+  }
+}
+
+BOOL DeleteObject(HGDIOBJ object) {
+  ObjectRecord *record = HandleTable::Instance().Find(object);
+  if (record == nullptr) return FALSE;
+  switch (record->kind) {
+    case ObjectKind::Pen:
+    case ObjectKind::Brush:
+    case ObjectKind::Font:
+    case ObjectKind::Bitmap:
+    case ObjectKind::Palette:
+      break;
+    default:
+      return FALSE;
+  }
+  if (record->isStock) return TRUE;
+  if (record->selectionCount > 0) return FALSE;
+  HandleTable::Instance().Remove(object);
+  return TRUE;
+}
+
+int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
+  const Bitmap *bitmap = FindBitmap(object);
+  if (bitmap == nullptr) return 0;
+  if (buffer == nullptr) return sizeof(BITMAP);
+  if (size < static_cast<int>(sizeof(BITMAP))) return 0;
+  BITMAP description{};
+  description.bmWidth = bitmap->width;
+  description.bmHeight = bitmap->height;
+  // Device-dependent bitmaps report rows padded to 16 bits, DIB sections their
+  // real 32-bit padded stride.
+  description.bmWidthBytes =
+      bitmap->isDibSection
+          ? static_cast<LONG>(bitmap->stride)
+          : static_cast<LONG>((static_cast<long long>(bitmap->width) * bitmap->bitCount + 15) / 16 * 2);
+  description.bmPlanes = 1;
+  description.bmBitsPixel = bitmap->bitCount;
+  description.bmBits = bitmap->isDibSection ? bitmap->bits.get() : nullptr;
+  std::memcpy(buffer, &description, sizeof description);
+  return sizeof(BITMAP);
+}

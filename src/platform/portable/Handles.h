@@ -1,0 +1,62 @@
+// The handle table of the portable layer: one slot per live record, each with a
+// generation count, so that a handle stays invalid once its object is gone
+// even after the slot is reused. All calls come from the host's one thread.
+#pragma once
+
+#include "Objects.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace trendel::portable {
+
+class HandleTable {
+ public:
+  static HandleTable &Instance();
+
+  // Takes ownership of the record and returns its new handle, or null when
+  // memory runs out.
+  void *Add(std::unique_ptr<ObjectRecord> record) noexcept;
+
+  // The record of a live handle, or null for a handle that names nothing.
+  ObjectRecord *Find(const void *handle) const noexcept;
+
+  template <typename Record>
+  Record *Find(const void *handle, ObjectKind kind) const noexcept {
+    ObjectRecord *record = Find(handle);
+    return record != nullptr && record->kind == kind ? static_cast<Record *>(record) : nullptr;
+  }
+
+  // Ends the handle's life and hands its record back (null if it was not live).
+  std::unique_ptr<ObjectRecord> Remove(const void *handle) noexcept;
+
+  // Live records of one kind, stock objects not counted.
+  int CountLive(ObjectKind kind) const noexcept;
+
+ private:
+  struct Slot {
+    std::unique_ptr<ObjectRecord> record;
+    std::uint32_t generation = 1;
+  };
+  std::vector<Slot> slots_;
+  std::vector<std::uint32_t> freeSlots_;
+  int liveCounts_[static_cast<int>(ObjectKind::File) + 1] = {};
+};
+
+template <typename Record>
+Record *FindObject(const void *handle, ObjectKind kind) noexcept {
+  return HandleTable::Instance().Find<Record>(handle, kind);
+}
+
+inline DeviceContext *FindDeviceContext(HDC dc) noexcept {
+  return FindObject<DeviceContext>(dc, ObjectKind::DeviceContext);
+}
+inline Window *FindWindow(HWND window) noexcept {
+  return FindObject<Window>(window, ObjectKind::Window);
+}
+inline Bitmap *FindBitmap(HGDIOBJ bitmap) noexcept {
+  return FindObject<Bitmap>(bitmap, ObjectKind::Bitmap);
+}
+
+}  // namespace trendel::portable

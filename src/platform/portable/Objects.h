@@ -1,0 +1,135 @@
+// The records behind the portable layer's handles. Every window, device
+// context, GDI object, global memory block and open file is one record in the
+// handle table (Handles.h); a handle is never a pointer to its record, so a
+// stale or made-up handle is simply not found.
+#pragma once
+
+#include "Win32Api.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace trendel::portable {
+
+enum class ObjectKind : std::uint8_t {
+  Pen,
+  Brush,
+  Font,
+  Bitmap,
+  Palette,
+  DeviceContext,
+  Window,
+  GlobalMemory,
+  File,
+};
+
+struct ObjectRecord {
+  explicit ObjectRecord(ObjectKind objectKind) : kind(objectKind) {}
+  virtual ~ObjectRecord() = default;
+  ObjectRecord(const ObjectRecord &) = delete;
+  ObjectRecord &operator=(const ObjectRecord &) = delete;
+
+  const ObjectKind kind;
+  // Stock objects live for the whole process and ignore DeleteObject.
+  bool isStock = false;
+  // Number of device contexts that have this object selected; GDI refuses to
+  // delete an object while it is selected.
+  int selectionCount = 0;
+};
+
+struct Pen final : ObjectRecord {
+  Pen(int penStyle, int penWidth, COLORREF penColor)
+      : ObjectRecord(ObjectKind::Pen), style(penStyle), width(penWidth), color(penColor) {}
+  int style;
+  int width;  // 0 and 1 both draw one pixel wide
+  COLORREF color;
+};
+
+struct Brush final : ObjectRecord {
+  explicit Brush(COLORREF brushColor) : ObjectRecord(ObjectKind::Brush), color(brushColor) {}
+  COLORREF color;
+};
+
+struct FontFaceInstance;  // resolved face and size, owned by Text.cpp's cache
+
+struct Font final : ObjectRecord {
+  Font() : ObjectRecord(ObjectKind::Font) {}
+  int height = 0;
+  int escapement = 0;  // tenths of a degree, counter-clockwise
+  int weight = 0;
+  std::string face;
+  // Resolved on first use and shared through the face cache.
+  std::shared_ptr<const FontFaceInstance> instance;
+};
+
+// A bitmap: compatible bitmaps are 32 bits per pixel, stored top row first;
+// DIB sections keep the layout their header asked for, so the bits the caller
+// receives are exactly a packed DIB's pixel rows.
+struct Bitmap final : ObjectRecord {
+  Bitmap() : ObjectRecord(ObjectKind::Bitmap) {}
+  LONG width = 0;
+  LONG height = 0;  // always positive
+  WORD bitCount = 32;
+  bool topDown = true;
+  bool isDibSection = false;
+  DWORD compression = BI_RGB;
+  DWORD colorMasks[3] = {0, 0, 0};  // red, green, blue with BI_BITFIELDS
+  std::vector<RGBQUAD> colorTable;  // bit counts of 8 and below
+  std::size_t stride = 0;           // bytes per row, a multiple of 4
+  std::unique_ptr<std::uint8_t[]> bits;
+  HDC selectedInto = nullptr;
+
+  // Row y counted from the top of the picture.
+  std::uint8_t *Row(LONG y) const {
+    const LONG storedRow = topDown ? y : height - 1 - y;
+    return bits.get() + static_cast<std::size_t>(storedRow) * stride;
+  }
+};
+
+struct Palette final : ObjectRecord {
+  Palette() : ObjectRecord(ObjectKind::Palette) {}
+  std::vector<PALETTEENTRY> entries;
+};
+
+struct Window;
+
+struct DeviceContext final : ObjectRecord {
+  DeviceContext() : ObjectRecord(ObjectKind::DeviceContext) {}
+  // The window a window DC draws into; null for memory and screen DCs.
+  HWND window = nullptr;
+  bool isMemory = false;
+  HGDIOBJ pen = nullptr;
+  HGDIOBJ brush = nullptr;
+  HGDIOBJ font = nullptr;
+  HGDIOBJ bitmap = nullptr;  // memory DCs only
+  COLORREF textColor = RGB(0, 0, 0);
+  COLORREF backgroundColor = RGB(255, 255, 255);
+  int backgroundMode = OPAQUE;
+  POINT position = {0, 0};
+};
+
+struct Window final : ObjectRecord {
+  Window() : ObjectRecord(ObjectKind::Window) {}
+  // The client area: a 32-bit top-down surface owned by the window.
+  std::unique_ptr<Bitmap> client;
+  std::string text;
+  // Device contexts handed out by GetDC and not yet released.
+  std::vector<HDC> deviceContexts;
+};
+
+struct GlobalMemory final : ObjectRecord {
+  GlobalMemory() : ObjectRecord(ObjectKind::GlobalMemory) {}
+  std::unique_ptr<std::uint8_t[]> bytes;
+  std::size_t size = 0;
+  int lockCount = 0;
+};
+
+struct File final : ObjectRecord {
+  File() : ObjectRecord(ObjectKind::File) {}
+  int descriptor = -1;
+  ~File() override;
+};
+
+}  // namespace trendel::portable

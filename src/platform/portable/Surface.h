@@ -1,0 +1,66 @@
+// The one pixel writer every drawing primitive goes through. A Surface is a
+// view of a 32-bit target (a window's client area, a compatible bitmap or a
+// 32-bit DIB section) with its pixels as 0x00RRGGBB values, which is the byte
+// order blue, green, red, 0 of a 32-bit DIB. Primitives map their shape to
+// device coordinates, clip against the surface, and write spans.
+#pragma once
+
+#include "Objects.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace trendel::portable {
+
+constexpr std::uint32_t PixelFromColor(COLORREF color) {
+  return (static_cast<std::uint32_t>(GetRValue(color)) << 16) |
+         (static_cast<std::uint32_t>(GetGValue(color)) << 8) | GetBValue(color);
+}
+
+struct Surface {
+  std::uint32_t *origin = nullptr;  // pixel (0, 0), the top-left corner
+  std::ptrdiff_t pitch = 0;         // pixels from one row to the next one down
+  int width = 0;
+  int height = 0;
+
+  bool Contains(long long x, long long y) const {
+    return x >= 0 && y >= 0 && x < width && y < height;
+  }
+  std::uint32_t *Row(int y) const { return origin + pitch * y; }
+  std::uint32_t Get(int x, int y) const { return Row(y)[x]; }
+
+  void Put(long long x, long long y, std::uint32_t pixel) const {
+    if (Contains(x, y)) Row(static_cast<int>(y))[x] = pixel;
+  }
+
+  // Paints [left, right) on row y; anything outside the surface is skipped.
+  void FillSpan(long long y, long long left, long long right, std::uint32_t pixel) const {
+    if (y < 0 || y >= height) return;
+    const long long from = std::max<long long>(left, 0);
+    const long long to = std::min<long long>(right, width);
+    if (from >= to) return;
+    std::fill(Row(static_cast<int>(y)) + from, Row(static_cast<int>(y)) + to, pixel);
+  }
+
+  // Paints [left, right) x [top, bottom), clipped.
+  void FillRect(long long left, long long top, long long right, long long bottom,
+                std::uint32_t pixel) const {
+    const long long from = std::max<long long>(top, 0);
+    const long long to = std::min<long long>(bottom, height);
+    for (long long y = from; y < to; ++y) FillSpan(y, left, right, pixel);
+  }
+};
+
+// The 32-bit view of a bitmap, or nothing for other bit counts.
+std::optional<Surface> SurfaceOf(const Bitmap &bitmap);
+
+// The bitmap a device context draws into: a window's client area or the
+// bitmap selected into a memory DC. Null for a screen DC.
+Bitmap *TargetBitmapOf(const DeviceContext &dc);
+
+// The 32-bit surface a device context draws into, if it has one.
+std::optional<Surface> SurfaceOf(const DeviceContext &dc);
+
+}  // namespace trendel::portable

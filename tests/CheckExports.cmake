@@ -1,0 +1,28 @@
+cmake_policy(VERSION 3.25)
+# Fails unless every dynamic symbol that LIBRARY defines is Trendel_* or
+# TrendelHost_*, and all six exports are there.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${symbols}")
+set(exports "")
+foreach(line IN LISTS lines)
+  if(line STREQUAL "")
+    continue()
+  endif()
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  if(NOT name MATCHES "^Trendel(Host)?_")
+    message(FATAL_ERROR "unexpected exported symbol: ${name}")
+  endif()
+  list(APPEND exports ${name})
+endforeach()
+foreach(expected Trendel_SetValues Trendel_DrawGraph Trendel_MouseMove Trendel_SetRedraw
+                 Trendel_SaveFile Trendel_Destroy TrendelHost_CreateWindow)
+  if(NOT expected IN_LIST exports)
+    message(FATAL_ERROR "missing export: ${expected}")
+  endif()
+endforeach()
+list(LENGTH exports count)
+message(STATUS "${count} exported symbols, all of the API")

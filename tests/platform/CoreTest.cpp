@@ -1,0 +1,244 @@
+// The device-context core of the portable layer: handles, stock objects,
+// selection, deletion, windows, Rectangle and BitBlt.
+#include "Canvas.h"
+
+#include "platform/portable/Accounting.h"
+#include "trendel.h"
+
+#include <gtest/gtest.h>
+
+namespace trendel {
+namespace {
+
+using testing::Canvas;
+
+TEST(Handles, ADeletedObjectIsGoneForGood) {
+  const int before = portable::CountLiveObjects().gdiObjects;
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+  ASSERT_NE(pen, nullptr);
+  EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before + 1);
+  EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before);
+  EXPECT_FALSE(DeleteObject(pen));
+  // The slot is reused, but the stale handle still names nothing.
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
+  EXPECT_NE(brush, pen);
+  EXPECT_FALSE(DeleteObject(pen));
+  EXPECT_TRUE(DeleteObject(brush));
+  EXPECT_EQ(SelectObject(nullptr, brush), nullptr);
+  EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(std::uintptr_t{0x12345678})));
+}
+
+TEST(DeviceContexts, SelectReturnsThePreviousObjectAndSelectedObjectsSurviveDelete) {
+  Canvas canvas(4, 4);
+  HPEN pen = CreatePen(PS_SOLID, 2, RGB(255, 0, 0));
+  HGDIOBJ stockPen = SelectObject(canvas.dc(), pen);
+  ASSERT_NE(stockPen, nullptr);
+  EXPECT_FALSE(DeleteObject(pen));  // still selected
+  EXPECT_EQ(SelectObject(canvas.dc(), stockPen), pen);
+  EXPECT_TRUE(DeleteObject(pen));
+  // Stock objects ignore deletion.
+  EXPECT_TRUE(DeleteObject(stockPen));
+  EXPECT_EQ(SelectObject(canvas.dc(), stockPen), stockPen);
+}
+
+TEST(DeviceContexts, ABitmapGoesIntoOneMemoryDcAtATime) {
+  HDC screen = GetDC(nullptr);
+  HDC first = CreateCompatibleDC(screen);
+  HDC second = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 3, 3);
+  HGDIOBJ stock = SelectObject(first, bitmap);
+  EXPECT_NE(stock, nullptr);
+  EXPECT_EQ(SelectObject(second, bitmap), nullptr);
+  EXPECT_FALSE(DeleteObject(bitmap));
+  // Deleting the DC lets go of the bitmap.
+  EXPECT_TRUE(DeleteDC(first));
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_TRUE(DeleteDC(second));
+  EXPECT_FALSE(DeleteDC(screen));  // a window DC is released, not deleted
+  EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+}
+
+TEST(DeviceContexts, NewCompatibleBitmapsAreBlackAndReportThemselves) {
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 5, 3);
+  BITMAP description{};
+  ASSERT_EQ(GetObject(bitmap, sizeof description, &description), static_cast<int>(sizeof(BITMAP)));
+  EXPECT_EQ(description.bmWidth, 5);
+  EXPECT_EQ(description.bmHeight, 3);
+  EXPECT_EQ(description.bmBitsPixel, 32);
+  EXPECT_EQ(description.bmPlanes, 1);
+  EXPECT_EQ(description.bmWidthBytes, 20);
+  HDC dc = CreateCompatibleDC(screen);
+  SelectObject(dc, bitmap);
+  Canvas canvas(5, 3);
+  BitBlt(canvas.dc(), 0, 0, 5, 3, dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(canvas.At(4, 2), 0x000000u);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  // An empty size gives the stock monochrome pixel, negative sizes nothing.
+  HBITMAP empty = CreateCompatibleBitmap(screen, 0, 7);
+  ASSERT_EQ(GetObject(empty, sizeof description, &description), static_cast<int>(sizeof(BITMAP)));
+  EXPECT_EQ(description.bmBitsPixel, 1);
+  EXPECT_EQ(CreateCompatibleBitmap(screen, -1, 7), nullptr);
+  ReleaseDC(nullptr, screen);
+}
+
+TEST(Rectangle, OnePixelPenLeavesRightAndBottomEdge) {
+  Canvas canvas(10, 8);
+  HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+  HGDIOBJ previous = SelectObject(canvas.dc(), brush);
+  Rectangle(canvas.dc(), 1, 1, 7, 5);
+  SelectObject(canvas.dc(), previous);
+  DeleteObject(brush);
+  EXPECT_EQ(canvas.Map(0, 0, 9, 6),
+            ".........\n"
+            ".######..\n"
+            ".#aaaa#..\n"
+            ".#aaaa#..\n"
+            ".######..\n"
+            ".........\n");
+}
+
+TEST(Rectangle, NarrowBoxesAreFrameOnly) {
+  Canvas canvas(24, 6);
+  Rectangle(canvas.dc(), 9, 1, 11, 5);   // two wide: two frame columns
+  Rectangle(canvas.dc(), 13, 1, 14, 5);  // one wide: one line
+  Rectangle(canvas.dc(), 16, 1, 22, 2);  // one high
+  Rectangle(canvas.dc(), 2, 2, 2, 5);    // empty
+  EXPECT_EQ(canvas.Map(0, 0, 24, 6),
+            "........................\n"
+            ".........##..#..######..\n"
+            ".........##..#..........\n"
+            ".........##..#..........\n"
+            ".........##..#..........\n"
+            "........................\n");
+}
+
+TEST(Rectangle, WidthTwoPenGrowsUpAndLeft) {
+  Canvas canvas(20, 13);
+  HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 0, 255));
+  HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+  HGDIOBJ previousPen = SelectObject(canvas.dc(), pen);
+  HGDIOBJ previousBrush = SelectObject(canvas.dc(), brush);
+  Rectangle(canvas.dc(), 10, 6, 18, 11);
+  SelectObject(canvas.dc(), previousPen);
+  SelectObject(canvas.dc(), previousBrush);
+  DeleteObject(pen);
+  DeleteObject(brush);
+  EXPECT_EQ(canvas.Map(8, 4, 20, 12),
+            "............\n"
+            ".aaaaaaaaa..\n"
+            ".aaaaaaaaa..\n"
+            ".aabbbbbaa..\n"
+            ".aabbbbbaa..\n"
+            ".aaaaaaaaa..\n"
+            ".aaaaaaaaa..\n"
+            "............\n");
+}
+
+TEST(Rectangle, ReversedAndOutOfRangeCoordinatesAreSafe) {
+  Canvas canvas(8, 8);
+  Rectangle(canvas.dc(), 6, 6, 2, 2);
+  EXPECT_EQ(canvas.At(2, 2), 0x000000u);
+  EXPECT_EQ(canvas.At(5, 5), 0x000000u);
+  EXPECT_EQ(canvas.At(3, 3), 0xFFFFFFu);
+  Rectangle(canvas.dc(), -2147483647, -2147483647, 2147483647, 2147483647);
+  EXPECT_EQ(canvas.At(0, 0), 0xFFFFFFu);  // the frame lies far outside
+}
+
+TEST(BitBlt, CopiesClippedToBothBitmaps) {
+  Canvas source(4, 4, RGB(255, 0, 0));
+  Canvas target(6, 6);
+  EXPECT_TRUE(BitBlt(target.dc(), 3, -1, 10, 10, source.dc(), 1, 0, SRCCOPY));
+  EXPECT_EQ(target.Map(0, 0, 6, 6),
+            "...aaa\n"
+            "...aaa\n"
+            "...aaa\n"
+            "......\n"
+            "......\n"
+            "......\n");
+  EXPECT_FALSE(BitBlt(target.dc(), 0, 0, 1, 1, source.dc(), 0, 0, 0x00F00021 /* PATCOPY */));
+}
+
+TEST(BitBlt, OverlappingCopyWithinOneBitmap) {
+  Canvas canvas(3, 4);
+  Rectangle(canvas.dc(), 0, 0, 3, 1);  // one black row at the top
+  BitBlt(canvas.dc(), 0, 1, 3, 3, canvas.dc(), 0, 0, SRCCOPY);
+  EXPECT_EQ(canvas.Map(0, 0, 3, 4), "###\n###\n...\n...\n");
+}
+
+TEST(HostWindows, SizesPixelsAndText) {
+  EXPECT_EQ(TrendelHost_CreateWindow(0, 5), nullptr);
+  EXPECT_EQ(TrendelHost_CreateWindow(5, -1), nullptr);
+  HWND window = TrendelHost_CreateWindow(3, 2);
+  ASSERT_NE(window, nullptr);
+  RECT client{}, frame{};
+  ASSERT_TRUE(GetClientRect(window, &client));
+  ASSERT_TRUE(GetWindowRect(window, &frame));
+  EXPECT_EQ(client.right, 3);
+  EXPECT_EQ(frame.bottom, 2);
+  std::uint32_t pixels[6] = {};
+  EXPECT_EQ(TrendelHost_ReadPixels(window, pixels, 3, 2), 0);
+  EXPECT_EQ(pixels[5], 0xFFFFFFu);
+  EXPECT_EQ(TrendelHost_ReadPixels(window, pixels, 2, 3), -1);
+
+  EXPECT_EQ(TrendelHost_ResizeWindow(window, 4, 1), 0);
+  std::int32_t width = 0, height = 0;
+  EXPECT_EQ(TrendelHost_GetWindowSize(window, &width, &height), 0);
+  EXPECT_EQ(width, 4);
+  EXPECT_EQ(height, 1);
+  EXPECT_EQ(TrendelHost_ResizeWindow(window, 0, 1), -1);
+
+  EXPECT_TRUE(SetWindowTextA(window, "12345"));
+  char text[4];
+  EXPECT_EQ(TrendelHost_GetWindowText(window, text, sizeof text), 0);
+  EXPECT_STREQ(text, "123");
+
+  HDC dc = GetDC(window);
+  EXPECT_EQ(WindowFromDC(dc), window);
+  EXPECT_EQ(TrendelHost_SetActiveWindow(window), 0);
+  EXPECT_EQ(GetActiveWindow(), window);
+  EXPECT_EQ(TrendelHost_DestroyWindow(window), 0);
+  // Its DCs went with it, and it is no longer active.
+  EXPECT_EQ(ReleaseDC(window, dc), 0);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(TrendelHost_DestroyWindow(window), -1);
+  EXPECT_EQ(TrendelHost_GetWindowSize(window, &width, &height), -1);
+  EXPECT_EQ(TrendelHost_SetActiveWindow(window), -1);
+}
+
+TEST(Clipboard, OwnsItsBitmapUntilEmptied) {
+  HDC screen = GetDC(nullptr);
+  const int before = portable::CountLiveObjects().gdiObjects;
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 2, 2);
+  EXPECT_EQ(SetClipboardData(CF_BITMAP, bitmap), nullptr);  // not open
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_FALSE(OpenClipboard(nullptr));
+  EXPECT_TRUE(EmptyClipboard());
+  EXPECT_EQ(SetClipboardData(CF_BITMAP, bitmap), bitmap);
+  EXPECT_TRUE(CloseClipboard());
+  std::int32_t width = 0, height = 0;
+  EXPECT_EQ(TrendelHost_GetClipboardSize(&width, &height), 0);
+  EXPECT_EQ(width, 2);
+  std::uint32_t pixels[4] = {1, 1, 1, 1};
+  EXPECT_EQ(TrendelHost_ReadClipboard(pixels, 2, 2), 0);
+  EXPECT_EQ(pixels[3], 0u);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_TRUE(EmptyClipboard());
+  EXPECT_TRUE(CloseClipboard());
+  EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before);
+  EXPECT_EQ(TrendelHost_GetClipboardSize(&width, &height), -1);
+  ReleaseDC(nullptr, screen);
+}
+
+TEST(MessageBoxes, GoToTheHostsHandler) {
+  static std::string received;
+  TrendelHost_SetMessageHandler([](const char *text) { received = text; });
+  EXPECT_EQ(MessageBoxA(nullptr, "here", "", MB_OK), IDOK);
+  EXPECT_EQ(received, "here");
+  TrendelHost_SetMessageHandler(nullptr);
+}
+
+}  // namespace
+}  // namespace trendel

@@ -1,0 +1,124 @@
+// Global memory, files with their sharing rules, and the temporary path.
+#include "platform/portable/Accounting.h"
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace trendel {
+namespace {
+
+std::string TemporaryName(const char *stem) {
+  char directory[MAX_PATH];
+  EXPECT_GT(GetTempPathA(sizeof directory, directory), 0u);
+  return std::string(directory) + stem + std::to_string(getpid());
+}
+
+TEST(GlobalMemory, ZeroFilledLockableAndSized) {
+  const int before = portable::CountLiveObjects().globalBlocks;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 10);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(GlobalSize(block), 10u);
+  auto *bytes = static_cast<unsigned char *>(GlobalLock(block));
+  ASSERT_NE(bytes, nullptr);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(bytes[i], 0);
+  EXPECT_FALSE(GlobalUnlock(block));  // lock count back at 0
+  EXPECT_FALSE(GlobalUnlock(block));
+  EXPECT_EQ(GlobalFree(block), nullptr);
+  EXPECT_EQ(GlobalFree(block), block);
+  EXPECT_EQ(GlobalSize(block), 0u);
+  EXPECT_EQ(portable::CountLiveObjects().globalBlocks, before);
+}
+
+TEST(Files, WriteReadAndSize) {
+  const std::string path = TemporaryName("trendel-kernel-");
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file, "hello", 5, &written, nullptr));
+  EXPECT_EQ(written, 5u);
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_FALSE(CloseHandle(file));
+
+  file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetFileSize(file, nullptr), 5u);
+  char buffer[8] = {};
+  DWORD read = 0;
+  EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &read, nullptr));
+  EXPECT_EQ(read, 5u);
+  EXPECT_STREQ(buffer, "hello");
+  CloseHandle(file);
+  EXPECT_TRUE(DeleteFileA(path.c_str()));
+  EXPECT_FALSE(DeleteFileA(path.c_str()));
+}
+
+TEST(Files, ExclusiveWritersShutOutEveryoneElse) {
+  const std::string path = TemporaryName("trendel-sharing-");
+  HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
+  CloseHandle(writer);
+  reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  // A reader that allows sharing does not stop a second reader.
+  HANDLE second = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(second, INVALID_HANDLE_VALUE);
+  CloseHandle(second);
+  CloseHandle(reader);
+  DeleteFileA(path.c_str());
+}
+
+TEST(Files, CreateNewRefusesAnExistingFile) {
+  const std::string path = TemporaryName("trendel-new-");
+  HANDLE first = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(first, INVALID_HANDLE_VALUE);
+  CloseHandle(first);
+  EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  DeleteFileA(path.c_str());
+  EXPECT_EQ(portable::CountLiveObjects().files, 0);
+}
+
+TEST(Files, BackslashesSeparateDirectories) {
+  const std::string directory = TemporaryName("trendel-directory-");
+  std::string windowsStyle = directory;
+  EXPECT_TRUE(CreateDirectoryA(windowsStyle.c_str(), nullptr));
+  EXPECT_FALSE(CreateDirectoryA(windowsStyle.c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  const std::string file = directory + "\\inside.txt";
+  HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  CloseHandle(handle);
+  EXPECT_EQ(access((directory + "/inside.txt").c_str(), F_OK), 0);
+  EXPECT_TRUE(DeleteFileA(file.c_str()));
+  rmdir(directory.c_str());
+}
+
+TEST(TempPath, EndsInASeparatorAndReportsTheSizeItNeeds) {
+  char buffer[MAX_PATH];
+  const DWORD length = GetTempPathA(sizeof buffer, buffer);
+  ASSERT_GT(length, 0u);
+  EXPECT_EQ(buffer[length - 1], '/');
+  EXPECT_EQ(std::strlen(buffer), length);
+  char tiny[1];
+  EXPECT_EQ(GetTempPathA(sizeof tiny, tiny), length + 1);
+}
+
+}  // namespace
+}  // namespace trendel

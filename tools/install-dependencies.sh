@@ -1,0 +1,32 @@
+#!/bin/sh
+# Installs what building and testing Trendel needs on Debian 12, as root.
+#   tools/install-dependencies.sh            the portable build and its tests
+#   tools/install-dependencies.sh --windows  also the 32-bit Windows tier (Wine)
+set -eu
+
+packages="build-essential cmake pkg-config googletest libgtest-dev libbenchmark-dev
+  libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-liberation2
+  nlohmann-json3-dev python3 python3-pil imagemagick giflib-tools libjpeg-turbo-progs
+  clang libclang-rt-14-dev"
+if [ "${1:-}" = "--windows" ]; then
+  packages="$packages g++-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool x11-apps
+    python3-fonttools dpkg-dev"
+fi
+
+missing=""
+for package in $packages; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing="$missing $package"
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-dependencies: missing packages:$missing; run as root to install them" >&2
+  exit 1
+fi
+if [ "${1:-}" = "--windows" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+# shellcheck disable=SC2086
+apt-get install -y -qq --no-install-recommends $missing
