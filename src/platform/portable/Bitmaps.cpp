@@ -6,6 +6,7 @@
 // destination lies outside are left alone.
 #include "Bitmaps.h"
 #include "Handles.h"
+#include "NotYetImplemented.h"
 #include "StockObjects.h"
 #include "Surface.h"
 
@@ -120,3 +121,21 @@ BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
   }
   return TRUE;
 }
+
+int GetDIBits(HDC, HBITMAP, UINT, UINT, LPVOID, BITMAPINFO *, UINT) {
+  ReportNotYetImplemented("GetDIBits");
+  return 0;
+}
+
+HBITMAP CreateDIBSection(HDC, const BITMAPINFO *, UINT, void **bits, HANDLE, DWORD) {
+  ReportNotYetImplemented("CreateDIBSection");
+  if (bits != nullptr) *bits = nullptr;
+  return nullptr;
+}
+
+UINT SetDIBColorTable(HDC, UINT, UINT, const RGBQUAD *) {
+  ReportNotYetImplemented("SetDIBColorTable");
+  return 0;
+}
+
+BOOL GdiFlush() { return TRUE; }

@@ -10,6 +10,7 @@
 //    left only, and the brush fills what is left inside.
 //  - Coordinates given in reverse order are swapped first.
 #include "Handles.h"
+#include "NotYetImplemented.h"
 #include "Surface.h"
 
 #include <utility>
@@ -52,4 +53,9 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   surface->FillRect(innerRight, innerTop, outerRight, innerBottom, penPixel);
   surface->FillRect(innerLeft, innerTop, innerRight, innerBottom, PixelFromColor(brush->color));
   return TRUE;
+}
+
+BOOL Ellipse(HDC, int, int, int, int) {
+  trendel::portable::ReportNotYetImplemented("Ellipse");
+  return FALSE;
 }

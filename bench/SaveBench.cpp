@@ -1,0 +1,1 @@
+// FIXME: not written yet.
