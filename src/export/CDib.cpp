@@ -60,15 +60,17 @@ class OpenFile {
 
 // The header of a BMP file as it goes into the packed block: a colour count
 // of 0 becomes the full table of an indexed picture and an image size of 0
-// the rows' size, so that the block describes itself.
+// the rows' size, so that the block describes itself. Headers LayoutOf
+// rejects anyway are left as they are.
 BITMAPINFOHEADER CompletedHeader(BITMAPINFOHEADER header) {
   if (header.biClrUsed == 0 && header.biBitCount <= 8 && header.biBitCount > 0) {
     header.biClrUsed = 1u << header.biBitCount;
   }
-  if (header.biSizeImage == 0 && header.biWidth > 0 && header.biHeight > 0) {
-    const std::uint64_t rows = RowStride(static_cast<std::uint64_t>(header.biWidth),
-                                         header.biBitCount * header.biPlanes) *
-                               static_cast<std::uint64_t>(header.biHeight);
+  if (header.biSizeImage == 0 && header.biWidth > 0 && header.biHeight > 0 &&
+      header.biPlanes == 1 && IsDibBitCount(header.biBitCount)) {
+    const std::uint64_t rows =
+        RowStride(static_cast<std::uint64_t>(header.biWidth), header.biBitCount) *
+        static_cast<std::uint64_t>(header.biHeight);
     // A size that does not fit stays 0; LayoutOf then rejects the header.
     if (rows <= MAX_PACKED_BYTES) header.biSizeImage = static_cast<DWORD>(rows);
   }
