@@ -2,6 +2,7 @@
 
 #include "ConvertDib.h"
 #include "PackedDib.h"
+#include "WaitCursor.h"
 
 #include <cstring>
 
@@ -16,18 +17,6 @@ BITMAPINFOHEADER ReadHeader(const std::uint8_t *bytes) {
   std::memcpy(&header, bytes, sizeof header);
   return header;
 }
-
-// Shows the wait cursor for as long as it lives, then the cursor before it.
-class WaitCursor {
- public:
-  WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { SetCursor(previous_); }
-  WaitCursor(const WaitCursor &) = delete;
-  WaitCursor &operator=(const WaitCursor &) = delete;
-
- private:
-  HCURSOR previous_;
-};
 
 // A file handle closed when it goes out of scope.
 class OpenFile {
@@ -177,15 +166,7 @@ void CDib::RebuildPalette() {
 bool CDib::ChangeBitCount(int bitCount) {
   if (block_ == nullptr || !IsDibBitCount(bitCount)) return false;
   if (bitCount == BitCount()) return true;
-  HGLOBAL converted = nullptr;
-  if (bitCount <= 8) {
-    WaitCursor wait;
-    HPALETTE octree = BuildOctreePalette(block_, 1 << bitCount, bitCount);
-    converted = ConvertPackedDib(block_, bitCount, octree);
-    if (octree != nullptr) DeleteObject(octree);
-  } else {
-    converted = ConvertPackedDib(block_, bitCount, nullptr);
-  }
+  HGLOBAL converted = ConvertPicture(block_, bitCount);
   if (converted == nullptr) return false;
   Replace(converted, static_cast<std::uint8_t *>(GlobalLock(converted)));
   return true;

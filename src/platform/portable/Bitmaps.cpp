@@ -167,12 +167,15 @@ class NearestColor {
       : table_(table), count_(count), keys_(CACHE_SIZE, EMPTY), indices_(CACHE_SIZE) {}
 
   std::uint8_t IndexOf(std::uint32_t pixel) {
+    if (pixel == lastPixel_) return lastIndex_;
+    lastPixel_ = pixel;
     const std::size_t slot = (pixel * 2654435761u) >> (32 - CACHE_BITS);
     if (keys_[slot] != pixel) {
       keys_[slot] = pixel;
       indices_[slot] = Search(pixel);
     }
-    return indices_[slot];
+    lastIndex_ = indices_[slot];
+    return lastIndex_;
   }
 
  private:
@@ -200,6 +203,9 @@ class NearestColor {
 
   const RGBQUAD *table_;
   int count_;
+  // Neighbouring pixels are mostly the same colour.
+  std::uint32_t lastPixel_ = EMPTY;
+  std::uint8_t lastIndex_ = 0;
   std::vector<std::uint32_t> keys_;
   std::vector<std::uint8_t> indices_;
 };
@@ -248,9 +254,11 @@ void EncodeRow(const PixelRows &rows, int x, int y, int count, const std::uint32
                NearestColor *matcher) {
   std::uint8_t *row = rows.Row(y);
   switch (rows.bitCount) {
+    case 8:
+      for (int i = 0; i < count; ++i) row[x + i] = matcher->IndexOf(pixels[i]);
+      break;
     case 1:
-    case 4:
-    case 8: {
+    case 4: {
       const int perByte = 8 / rows.bitCount;
       const unsigned mask = (1u << rows.bitCount) - 1;
       for (int i = 0; i < count; ++i) {
@@ -373,6 +381,21 @@ std::vector<RGBQUAD> RequestedColorTable(const Bitmap &bitmap, int bitCount) {
 bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &sourceRows,
                   const PixelRows &target, int targetX, const std::vector<int> &targetRows,
                   int columns) {
+  // Special case: one plain 32-bit layout to another needs no row buffer.
+  if (IsPlainRgb(source) && IsPlainRgb(target)) {
+    for (std::size_t i = 0; i < sourceRows.size(); ++i) {
+      const auto *from = reinterpret_cast<const std::uint32_t *>(source.Row(sourceRows[i])) + sourceX;
+      auto *to = reinterpret_cast<std::uint32_t *>(target.Row(targetRows[i])) + targetX;
+      // An overlapping copy within one row runs in the direction that reads
+      // every pixel before it is overwritten.
+      if (to > from && to < from + columns) {
+        for (int x = columns - 1; x >= 0; --x) to[x] = from[x] & 0x00FFFFFF;
+      } else {
+        for (int x = 0; x < columns; ++x) to[x] = from[x] & 0x00FFFFFF;
+      }
+    }
+    return true;
+  }
   try {
     std::vector<std::uint32_t> row(static_cast<std::size_t>(columns));
     std::optional<NearestColor> matcher;
