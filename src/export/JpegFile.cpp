@@ -13,13 +13,11 @@
 #include <memory>
 #include <new>
 
-// After <windows.h> (through CDib.h), so that on Windows jpeglib.h takes the
-// `boolean` that <windows.h> already declared instead of typedefing its own;
-// the libjpeg-turbo build for Windows uses that same unsigned char.
-#ifdef _WIN32
-#ifndef HAVE_BOOLEAN
+// After <windows.h> (through CDib.h): when <windows.h> has declared its
+// `boolean` (unsigned char, in rpcndr.h), jpeglib.h must not typedef its own
+// int over it. libjpeg-turbo's Windows build uses that same unsigned char.
+#if defined(_WIN32) && defined(__RPCNDR_H__) && !defined(HAVE_BOOLEAN)
 #define HAVE_BOOLEAN
-#endif
 #endif
 #include <jpeglib.h>
 
