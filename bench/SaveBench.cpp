@@ -12,11 +12,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -74,12 +74,24 @@ void Save(benchmark::State &state, const ChartSize &size, const char *name) {
   unlink(path.c_str());
 }
 
-void SaveSmallBmp(benchmark::State &state) { Save(state, SMALL, "small.bmp"); }
-void SaveSmallGif(benchmark::State &state) { Save(state, SMALL, "small.gif"); }
-void SaveSmallJpeg(benchmark::State &state) { Save(state, SMALL, "small.jpg"); }
-void SaveLargeBmp(benchmark::State &state) { Save(state, LARGE, "large.bmp"); }
-void SaveLargeGif(benchmark::State &state) { Save(state, LARGE, "large.gif"); }
-void SaveLargeJpeg(benchmark::State &state) { Save(state, LARGE, "large.jpg"); }
+void SaveSmallBmp(benchmark::State &state) {
+  Save(state, SMALL, "small.bmp");
+}
+void SaveSmallGif(benchmark::State &state) {
+  Save(state, SMALL, "small.gif");
+}
+void SaveSmallJpeg(benchmark::State &state) {
+  Save(state, SMALL, "small.jpg");
+}
+void SaveLargeBmp(benchmark::State &state) {
+  Save(state, LARGE, "large.bmp");
+}
+void SaveLargeGif(benchmark::State &state) {
+  Save(state, LARGE, "large.gif");
+}
+void SaveLargeJpeg(benchmark::State &state) {
+  Save(state, LARGE, "large.jpg");
+}
 BENCHMARK(SaveSmallBmp)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveSmallGif)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveSmallJpeg)->Unit(benchmark::kMillisecond);
@@ -91,7 +103,8 @@ BENCHMARK(SaveLargeJpeg)->Unit(benchmark::kMillisecond);
 std::vector<std::uint32_t> ChartPixels(int width, int height) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0xFFFFFF);
   const auto put = [&](int x, int y, std::uint32_t color) {
-    if (x >= 0 && y >= 0 && x < width && y < height) pixels[static_cast<std::size_t>(y) * width + x] = color;
+    if (x >= 0 && y >= 0 && x < width && y < height)
+      pixels[static_cast<std::size_t>(y) * width + x] = color;
   };
   for (int y = 40; y < height - 40; y += 40) {
     for (int x = 60; x < width - 20; x += 2) put(x, y, 0xC0C0C0);
@@ -103,7 +116,8 @@ std::vector<std::uint32_t> ChartPixels(int width, int height) {
                                 (static_cast<std::uint32_t>(series * 97 % 256) << 8) |
                                 static_cast<std::uint32_t>(series * 151 % 256);
     for (int x = 61; x < width - 20; ++x) {
-      const int y = 30 + series * (height - 80) / 20 + static_cast<int>((x / 7) % 2 == 0 ? x % 7 : 7 - x % 7) * 3;
+      const int y = 30 + series * (height - 80) / 20 +
+                    static_cast<int>((x / 7) % 2 == 0 ? x % 7 : 7 - x % 7) * 3;
       put(x, y, color);
       put(x, y + 1, color);
     }
@@ -120,7 +134,8 @@ HGLOBAL ChartBlock(int width, int height) {
   const BITMAPINFOHEADER header{40, width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   std::memcpy(bytes, &header, sizeof header);
   for (int y = 0; y < height; ++y) {
-    std::memcpy(bytes + 40 + rowBytes * (height - 1 - y), pixels.data() + static_cast<std::size_t>(y) * width, rowBytes);
+    std::memcpy(bytes + 40 + rowBytes * (height - 1 - y),
+                pixels.data() + static_cast<std::size_t>(y) * width, rowBytes);
   }
   GlobalUnlock(block);
   return block;
@@ -135,7 +150,8 @@ class NullSink final : public PacketSink {
 void LzwEncode(benchmark::State &state) {
   const std::vector<std::uint32_t> pixels = ChartPixels(LARGE.width, LARGE.height);
   std::vector<std::uint8_t> indices(pixels.size());
-  for (std::size_t i = 0; i < pixels.size(); ++i) indices[i] = static_cast<std::uint8_t>(pixels[i] % 251);
+  for (std::size_t i = 0; i < pixels.size(); ++i)
+    indices[i] = static_cast<std::uint8_t>(pixels[i] % 251);
   LzwEncoder encoder;
   NullSink sink;
   for (auto _ : state) encoder.Encode(indices.data(), indices.size(), sink);
@@ -149,7 +165,8 @@ void OctreePalette(benchmark::State &state) {
     HPALETTE palette = BuildOctreePalette(block, 256, 8);
     DeleteObject(palette);
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * LARGE.width * LARGE.height);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * LARGE.width *
+                          LARGE.height);
   GlobalFree(block);
 }
 BENCHMARK(OctreePalette)->Unit(benchmark::kMillisecond);
@@ -158,7 +175,8 @@ void ConvertTo8Bits(benchmark::State &state) {
   HGLOBAL block = ChartBlock(LARGE.width, LARGE.height);
   HPALETTE palette = BuildOctreePalette(block, 256, 8);
   for (auto _ : state) GlobalFree(ConvertPackedDib(block, 8, palette));
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * LARGE.width * LARGE.height);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * LARGE.width *
+                          LARGE.height);
   DeleteObject(palette);
   GlobalFree(block);
 }

@@ -9,11 +9,11 @@
 #include "export/PackedDib.h"
 #include "platform/portable/Accounting.h"
 
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Runs the fuzz target once over every file of the directories or files
 // given, so that the corpus is an ordinary regression test.
+#include <dirent.h>
+#include <sys/stat.h>
 #include <cstdint>
 #include <cstdio>
-#include <dirent.h>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);

@@ -82,8 +82,12 @@ void CDib::Replace(HGLOBAL block, std::uint8_t *bytes) {
   RebuildPalette();
 }
 
-std::int32_t CDib::Width() const { return bytes_ != nullptr ? ReadHeader(bytes_).biWidth : 0; }
-std::int32_t CDib::Height() const { return bytes_ != nullptr ? ReadHeader(bytes_).biHeight : 0; }
+std::int32_t CDib::Width() const {
+  return bytes_ != nullptr ? ReadHeader(bytes_).biWidth : 0;
+}
+std::int32_t CDib::Height() const {
+  return bytes_ != nullptr ? ReadHeader(bytes_).biHeight : 0;
+}
 std::uint16_t CDib::BitCount() const {
   return bytes_ != nullptr ? ReadHeader(bytes_).biBitCount : 0;
 }
@@ -129,7 +133,8 @@ bool CDib::LoadFromFile(const char *path) {
       layout->packedSize > fileSize - FILE_HEADER_BYTES) {
     return false;
   }
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(layout->packedSize));
+  HGLOBAL block =
+      GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(layout->packedSize));
   if (block == nullptr) return false;
   auto *bytes = static_cast<std::uint8_t *>(GlobalLock(block));
   std::memcpy(bytes, &header, sizeof header);

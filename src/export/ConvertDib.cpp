@@ -38,7 +38,8 @@ struct FullInfo {
 class LockedBlock {
  public:
   explicit LockedBlock(HGLOBAL block)
-      : block_(block), bytes_(block != nullptr ? static_cast<std::uint8_t *>(GlobalLock(block)) : nullptr) {
+      : block_(block),
+        bytes_(block != nullptr ? static_cast<std::uint8_t *>(GlobalLock(block)) : nullptr) {
     if (bytes_ == nullptr || GlobalSize(block) < INFO_HEADER_BYTES) return;
     BITMAPINFOHEADER header;
     std::memcpy(&header, bytes_, sizeof header);
@@ -198,7 +199,8 @@ void AddDirectPixels(const LockedBlock &block, Octree &tree) {
     } else {
       for (std::size_t x = 0; x < row.size(); ++x, bytes += bytesPerPixel) {
         std::uint32_t pixel = bytes[0] | (std::uint32_t{bytes[1]} << 8);
-        if (bytesPerPixel == 4) pixel |= (std::uint32_t{bytes[2]} << 16) | (std::uint32_t{bytes[3]} << 24);
+        if (bytesPerPixel == 4)
+          pixel |= (std::uint32_t{bytes[2]} << 16) | (std::uint32_t{bytes[3]} << 24);
         row[x] = PaletteColor{Component(pixel, masks[0], shifts[0], layout.bitCount),
                               Component(pixel, masks[1], shifts[1], layout.bitCount),
                               Component(pixel, masks[2], shifts[2], layout.bitCount)};
@@ -216,7 +218,8 @@ bool AddIndexedPixels(const LockedBlock &block, HDC screen, Octree &tree) {
   if (section.Bitmap() == nullptr) return false;
   std::memcpy(section.Bits(), block.Rows(), static_cast<std::size_t>(layout.RowBytes()));
   FullInfo request;
-  request.header = BITMAPINFOHEADER{INFO_HEADER_BYTES, layout.width, layout.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  request.header = BITMAPINFOHEADER{
+      INFO_HEADER_BYTES, layout.width, layout.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   std::vector<std::uint8_t> bytes(std::size_t{static_cast<std::uint32_t>(layout.width)} * 3 + 64);
   std::vector<PaletteColor> row(static_cast<std::uint32_t>(layout.width));
   for (std::int32_t y = 0; y < layout.height; ++y) {
@@ -297,8 +300,17 @@ HGLOBAL ConvertPackedDib(HGLOBAL block, int bitCount, HPALETTE palette) {
   const ScreenDc screen;
 
   FullInfo target;
-  target.header = BITMAPINFOHEADER{INFO_HEADER_BYTES, layout.width, layout.height, 1,
-                                   static_cast<WORD>(bitCount), BI_RGB, 0, 0, 0, 0, 0};
+  target.header = BITMAPINFOHEADER{INFO_HEADER_BYTES,
+                                   layout.width,
+                                   layout.height,
+                                   1,
+                                   static_cast<WORD>(bitCount),
+                                   BI_RGB,
+                                   0,
+                                   0,
+                                   0,
+                                   0,
+                                   0};
   const UINT tableSize = bitCount <= 8 ? 1u << bitCount : 0u;
   if (palette != nullptr) {
     FillTable(palette, target.colors, tableSize);
@@ -331,7 +343,8 @@ HGLOBAL ConvertPackedDib(HGLOBAL block, int bitCount, HPALETTE palette) {
   target.header.biSizeImage = static_cast<DWORD>(rowBytes);
   std::memcpy(bytes, &target.header, INFO_HEADER_BYTES);
   std::memcpy(bytes + INFO_HEADER_BYTES, target.colors, tableBytes);
-  std::memcpy(bytes + INFO_HEADER_BYTES + tableBytes, to.Bits(), static_cast<std::size_t>(rowBytes));
+  std::memcpy(bytes + INFO_HEADER_BYTES + tableBytes, to.Bits(),
+              static_cast<std::size_t>(rowBytes));
   GlobalUnlock(result);
   return result;
 }

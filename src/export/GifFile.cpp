@@ -45,12 +45,12 @@ void PutWord(std::FILE *file, std::int32_t value) {
 
 void WriteScreenAndColors(std::FILE *file, std::int32_t width, std::int32_t height, int background,
                           const int red[], const int green[], const int blue[]) {
-  std::fwrite("GIF87a", 1, 6, file);  // signature and version
-  PutWord(file, width);               // logical screen width
-  PutWord(file, height);              // logical screen height
-  std::fputc(SCREEN_FLAGS, file);     // global colour table flags
+  std::fwrite("GIF87a", 1, 6, file);    // signature and version
+  PutWord(file, width);                 // logical screen width
+  PutWord(file, height);                // logical screen height
+  std::fputc(SCREEN_FLAGS, file);       // global colour table flags
   std::fputc(background & 0xFF, file);  // background colour index
-  std::fputc(0, file);                // pixel aspect ratio: none given
+  std::fputc(0, file);                  // pixel aspect ratio: none given
   for (int i = 0; i < COLOR_TABLE_ENTRIES; ++i) {
     std::fputc(red[i] & 0xFF, file);
     std::fputc(green[i] & 0xFF, file);
@@ -59,13 +59,13 @@ void WriteScreenAndColors(std::FILE *file, std::int32_t width, std::int32_t heig
 }
 
 void WriteImageDescriptor(std::FILE *file, std::int32_t width, std::int32_t height) {
-  std::fputc(IMAGE_SEPARATOR, file);       // image separator
-  PutWord(file, 0);                        // image left
-  PutWord(file, 0);                        // image top
-  PutWord(file, width);                    // image width
-  PutWord(file, height);                   // image height
-  std::fputc(IMAGE_FLAGS, file);           // local colour table and interlace flags
-  std::fputc(LZW_MINIMUM_CODE_SIZE, file); // LZW minimum code size
+  std::fputc(IMAGE_SEPARATOR, file);        // image separator
+  PutWord(file, 0);                         // image left
+  PutWord(file, 0);                         // image top
+  PutWord(file, width);                     // image width
+  PutWord(file, height);                    // image height
+  std::fputc(IMAGE_FLAGS, file);            // local colour table and interlace flags
+  std::fputc(LZW_MINIMUM_CODE_SIZE, file);  // LZW minimum code size
 }
 
 // The 8-bit rows of a packed picture, top row first, without row padding.
@@ -104,7 +104,8 @@ int GifFile::WriteFromDib(const char *path, const CDib *source) {
     }
     picture = &working;
   }
-  int red[COLOR_TABLE_ENTRIES] = {}, green[COLOR_TABLE_ENTRIES] = {}, blue[COLOR_TABLE_ENTRIES] = {};
+  int red[COLOR_TABLE_ENTRIES] = {}, green[COLOR_TABLE_ENTRIES] = {},
+      blue[COLOR_TABLE_ENTRIES] = {};
   PALETTEENTRY entries[COLOR_TABLE_ENTRIES] = {};
   if (picture->Palette() != nullptr) {
     GetPaletteEntries(picture->Palette(), 0, COLOR_TABLE_ENTRIES, entries);

@@ -45,8 +45,8 @@ struct ErrorManager {
 // back here by longjmp: that jump skips destructors, so nothing between the
 // setjmp and the library's calls may be a C++ object that has one. The
 // locals are plain data, and the ones changed after setjmp are volatile.
-Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width,
-                     JDIMENSION height, int quality) {
+Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width, JDIMENSION height,
+                     int quality) {
   jpeg_compress_struct compressor;
   ErrorManager errors;
   std::FILE *volatile file = nullptr;

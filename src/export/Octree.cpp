@@ -56,7 +56,9 @@ Octree::Node *Octree::NewNode(int level) {
   return node;
 }
 
-void Octree::FreeNode(Node *node) { freeNodes_.push_back(node); }
+void Octree::FreeNode(Node *node) {
+  freeNodes_.push_back(node);
+}
 
 void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                       std::uint32_t count) {
@@ -72,8 +74,8 @@ void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
       }
       if ((*slot)->isLeaf) break;
       const int shift = 7 - level;
-      const int index = (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) |
-                        ((blue >> shift) & 1);
+      const int index =
+          (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
       slot = &(*slot)->children[index];
     }
     leaf = *slot;

@@ -24,7 +24,8 @@ std::uint32_t Dword(const std::vector<std::uint8_t> &bytes, std::size_t offset) 
 
 void WriteBytes(const std::string &path, const std::vector<std::uint8_t> &bytes) {
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char *>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 class Export : public ::testing::Test {
@@ -86,8 +87,8 @@ TEST_F(Export, LetterFKeepsRowOrderPaddingAndColourOrder) {
   const std::vector<std::uint8_t> bytes = ReadBytes(WriteFile(letter, 24, "letter.bmp"));
   ASSERT_EQ(bytes.size(), 54u + 5 * 20);  // 18 bytes of pixels raised to 20
   // The bottom row "#....." first: red, blue, blue, ..., then two zeros.
-  const std::uint8_t bottom[20] = {0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 0, 0,
-                                   255, 0, 0, 255, 0, 0, 0, 0};
+  const std::uint8_t bottom[20] = {0, 0, 255, 255, 0, 0,   255, 0, 0, 255,
+                                   0, 0, 255, 0,   0, 255, 0,   0, 0, 0};
   EXPECT_EQ(std::memcmp(bytes.data() + 54, bottom, 20), 0);
   Image decoded;
   ASSERT_TRUE(DecodeWithPillow(Path("letter.bmp"), decoded));
@@ -127,14 +128,14 @@ TEST_F(Export, AFileThatCannotBeCreatedIsReported) {
 
 // A BMP file of the given header fields and `extra` bytes after the header.
 std::vector<std::uint8_t> BmpBytes(std::int32_t width, std::int32_t height, int bitCount,
-                                   DWORD colorsUsed, std::size_t extra,
-                                   DWORD compression = BI_RGB, DWORD sizeImage = 0) {
+                                   DWORD colorsUsed, std::size_t extra, DWORD compression = BI_RGB,
+                                   DWORD sizeImage = 0) {
   std::vector<std::uint8_t> bytes(54 + extra, 0);
   bytes[0] = 'B';
   bytes[1] = 'M';
-  const BITMAPINFOHEADER header{40,          width,     height, 1, static_cast<WORD>(bitCount),
-                                compression, sizeImage, 0,      0, colorsUsed,
-                                0};
+  const BITMAPINFOHEADER header{
+      40, width, height,     1, static_cast<WORD>(bitCount), compression, sizeImage,
+      0,  0,     colorsUsed, 0};
   std::memcpy(bytes.data() + 14, &header, sizeof header);
   return bytes;
 }
@@ -146,16 +147,16 @@ TEST_F(Export, LoadFromFileRejectsWhatItCannotHoldAndKeepsThePicture) {
   HGLOBAL kept = dib.Handle();
 
   std::vector<std::vector<std::uint8_t>> rejected = {
-      BmpBytes(2, 2, 24, 0, 15),          // rows need 16 bytes
-      BmpBytes(0, 2, 24, 0, 64),          // no width
-      BmpBytes(-2, 2, 24, 0, 64),         // negative width
-      BmpBytes(2, -2, 24, 0, 64),         // top-down
-      BmpBytes(2, 0, 24, 0, 64),          // no rows
-      BmpBytes(2, 2, 2, 0, 64),           // 2 bits per pixel
-      BmpBytes(2, 2, 8, 257, 2000),       // more colours than 8 bits index
-      BmpBytes(2, 2, 8, 200, 300),        // a table longer than the file
-      BmpBytes(2, 2, 8, 0, 64, 1, 4),     // run-length compressed
-      BmpBytes(2, 2, 24, 0, 64, BI_RGB, 8),  // image size below the rows' size
+      BmpBytes(2, 2, 24, 0, 15),                    // rows need 16 bytes
+      BmpBytes(0, 2, 24, 0, 64),                    // no width
+      BmpBytes(-2, 2, 24, 0, 64),                   // negative width
+      BmpBytes(2, -2, 24, 0, 64),                   // top-down
+      BmpBytes(2, 0, 24, 0, 64),                    // no rows
+      BmpBytes(2, 2, 2, 0, 64),                     // 2 bits per pixel
+      BmpBytes(2, 2, 8, 257, 2000),                 // more colours than 8 bits index
+      BmpBytes(2, 2, 8, 200, 300),                  // a table longer than the file
+      BmpBytes(2, 2, 8, 0, 64, 1, 4),               // run-length compressed
+      BmpBytes(2, 2, 24, 0, 64, BI_RGB, 8),         // image size below the rows' size
       BmpBytes(0x40000000, 0x40000000, 32, 0, 64),  // sizes beyond any block
   };
   std::vector<std::uint8_t> wrongSignature = BmpBytes(1, 1, 24, 0, 4);

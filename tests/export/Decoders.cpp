@@ -1,12 +1,12 @@
 #include "Decoders.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <dirent.h>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace trendel::testing {
 namespace {
@@ -18,7 +18,9 @@ bool Run(const std::string &command) {
   return std::system((command + " 2>/dev/null").c_str()) == 0;
 }
 
-std::string Quoted(const std::string &text) { return "'" + text + "'"; }
+std::string Quoted(const std::string &text) {
+  return "'" + text + "'";
+}
 
 std::string OutputPath(const char *suffix) {
   static int counter = 0;
@@ -39,8 +41,8 @@ void RemoveTree(const std::string &path) {
 struct Scratch {
   Scratch() {
     const char *base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                          "/trendel-export-XXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/trendel-export-XXXXXX";
     if (mkdtemp(pattern.data()) != nullptr) path = pattern;
   }
   ~Scratch() {

@@ -15,7 +15,9 @@ namespace {
 
 using namespace testing;
 
-std::string Path(const std::string &name) { return ScratchDirectory() + "/" + name; }
+std::string Path(const std::string &name) {
+  return ScratchDirectory() + "/" + name;
+}
 
 // Writes a picture from a 32-bit CDib and returns the file's bytes.
 std::vector<std::uint8_t> WriteGif(const Image &picture, const std::string &name) {
@@ -58,11 +60,11 @@ TEST(GifFile, ThreeHundredByTwoHundredLayout) {
   const std::vector<std::uint8_t> file = WriteGif(picture, "layout.gif");
   ASSERT_GT(file.size(), 800u);
   const std::vector<std::uint8_t> start(file.begin(), file.begin() + 13);
-  EXPECT_EQ(start, (std::vector<std::uint8_t>{0x47, 0x49, 0x46, 0x38, 0x37, 0x61, 0x2C, 0x01,
-                                              0xC8, 0x00, 0xE7, 0x00, 0x00}));
+  EXPECT_EQ(start, (std::vector<std::uint8_t>{0x47, 0x49, 0x46, 0x38, 0x37, 0x61, 0x2C, 0x01, 0xC8,
+                                              0x00, 0xE7, 0x00, 0x00}));
   const std::vector<std::uint8_t> descriptor(file.begin() + 781, file.begin() + 792);
-  EXPECT_EQ(descriptor, (std::vector<std::uint8_t>{0x2C, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x01,
-                                                   0xC8, 0x00, 0x00, 0x08}));
+  EXPECT_EQ(descriptor, (std::vector<std::uint8_t>{0x2C, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x01, 0xC8,
+                                                   0x00, 0x00, 0x08}));
   // Colour table: octree order, blue (index 1 at the root) before red (4).
   EXPECT_EQ(file[13 + 2], 0xFF);
   EXPECT_EQ(file[16], 0xFF);
@@ -134,8 +136,7 @@ TEST(GifFile, AnEightBitPictureKeepsItsOwnTable) {
             (std::vector<std::uint8_t>{255, 0, 0, 0, 0, 255, 3, 2, 1, 0, 0, 0}));
   Image decoded;
   ASSERT_TRUE(DecodeWithPillow(Path("own.gif"), decoded));
-  EXPECT_EQ(decoded.pixels,
-            (std::vector<std::uint32_t>{RED, BLUE, 0x030201, BLUE, BLUE, RED}));
+  EXPECT_EQ(decoded.pixels, (std::vector<std::uint32_t>{RED, BLUE, 0x030201, BLUE, BLUE, RED}));
 }
 
 TEST(GifFile, FailuresLeaveNothingBehind) {
@@ -153,16 +154,16 @@ TEST(GifFile, FailuresLeaveNothingBehind) {
   // A side above 65,535 does not fit the file's 16-bit fields.
   const std::uint8_t pixels[2] = {0, 0};
   const int colors[256] = {};
-  EXPECT_EQ(writer.WriteIndexed(Path("wide.gif").c_str(), pixels, 65536, 1, 0, colors, colors,
-                                colors),
-            0);
+  EXPECT_EQ(
+      writer.WriteIndexed(Path("wide.gif").c_str(), pixels, 65536, 1, 0, colors, colors, colors),
+      0);
   EXPECT_FALSE(FileExists(Path("wide.gif")));
   EXPECT_FALSE(FileExists(Path("x.gif")));
   // The status stays after a later success.
   EXPECT_EQ(writer.WriteFromDib(Path("letter.gif").c_str(), &dib), 1);
   EXPECT_EQ(writer.StatusText(), "Can't open GIF for writing");
   const portable::LiveObjectCounts after = portable::CountLiveObjects();
-  EXPECT_EQ(after.gdiObjects, before.gdiObjects);  // a 24-bit CDib has no palette
+  EXPECT_EQ(after.gdiObjects, before.gdiObjects);          // a 24-bit CDib has no palette
   EXPECT_EQ(after.globalBlocks, before.globalBlocks + 1);  // the CDib's own
   EXPECT_EQ(after.files, before.files);
 }

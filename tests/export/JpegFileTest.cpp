@@ -13,7 +13,9 @@ namespace {
 
 using namespace testing;
 
-std::string Path(const std::string &name) { return ScratchDirectory() + "/" + name; }
+std::string Path(const std::string &name) {
+  return ScratchDirectory() + "/" + name;
+}
 
 // The largest difference of one colour component between two pixels.
 int Distance(std::uint32_t first, std::uint32_t second) {
@@ -56,8 +58,8 @@ TEST(JpegFile, QualityHundredDecodesCloseToThePicture) {
   // pixels two away from every edge must be nearly exact.
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {
-      const bool nearEdge = std::abs(x - 8) <= 2 || std::abs(y - 8) <= 2 || x < 2 || y < 2 ||
-                            x > 13 || y > 13;
+      const bool nearEdge =
+          std::abs(x - 8) <= 2 || std::abs(y - 8) <= 2 || x < 2 || y < 2 || x > 13 || y > 13;
       if (!nearEdge) {
         EXPECT_LE(Distance(decoded.At(x, y), picture.At(x, y)), 4) << x << "," << y;
       }

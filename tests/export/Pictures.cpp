@@ -9,12 +9,14 @@ namespace {
 
 HGLOBAL NewBlock(int width, int height, int bitCount, const std::vector<RGBQUAD> &table,
                  std::uint8_t *&rows) {
-  const auto stride = static_cast<std::size_t>(RowStride(static_cast<std::uint64_t>(width), bitCount));
+  const auto stride =
+      static_cast<std::size_t>(RowStride(static_cast<std::uint64_t>(width), bitCount));
   const std::size_t size = 40 + 4 * table.size() + stride * static_cast<std::size_t>(height);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
   auto *bytes = static_cast<std::uint8_t *>(GlobalLock(block));
-  const BITMAPINFOHEADER header{40, width, height, 1, static_cast<WORD>(bitCount), BI_RGB, 0, 0,
-                                0, static_cast<DWORD>(table.size()), 0};
+  const BITMAPINFOHEADER header{40,     width, height, 1, static_cast<WORD>(bitCount),
+                                BI_RGB, 0,     0,      0, static_cast<DWORD>(table.size()),
+                                0};
   std::memcpy(bytes, &header, sizeof header);
   if (!table.empty()) std::memcpy(bytes + 40, table.data(), 4 * table.size());
   rows = bytes + 40 + 4 * table.size();
@@ -22,7 +24,8 @@ HGLOBAL NewBlock(int width, int height, int bitCount, const std::vector<RGBQUAD>
 }
 
 std::size_t StoredOffset(int width, int height, int bitCount, int x, int y) {
-  const auto stride = static_cast<std::size_t>(RowStride(static_cast<std::uint64_t>(width), bitCount));
+  const auto stride =
+      static_cast<std::size_t>(RowStride(static_cast<std::uint64_t>(width), bitCount));
   return static_cast<std::size_t>(height - 1 - y) * stride +
          static_cast<std::size_t>(x) * static_cast<std::size_t>(bitCount / 8);
 }
@@ -48,8 +51,8 @@ HGLOBAL PackedBlock(const Image &picture, int bitCount) {
       const std::uint32_t pixel = picture.At(x, y);
       std::uint8_t *at = rows + StoredOffset(picture.width, picture.height, bitCount, x, y);
       if (bitCount == 16) {
-        const unsigned value = ((pixel >> 19) & 0x1F) << 10 | ((pixel >> 11) & 0x1F) << 5 |
-                               ((pixel >> 3) & 0x1F);
+        const unsigned value =
+            ((pixel >> 19) & 0x1F) << 10 | ((pixel >> 11) & 0x1F) << 5 | ((pixel >> 3) & 0x1F);
         at[0] = static_cast<std::uint8_t>(value);
         at[1] = static_cast<std::uint8_t>(value >> 8);
       } else {
@@ -68,13 +71,15 @@ HGLOBAL PackedIndexedBlock(int width, int height, int bitCount,
                            const std::vector<RGBQUAD> &table) {
   std::uint8_t *rows = nullptr;
   HGLOBAL block = NewBlock(width, height, bitCount, table, rows);
-  const auto stride = static_cast<std::size_t>(RowStride(static_cast<std::uint64_t>(width), bitCount));
+  const auto stride =
+      static_cast<std::size_t>(RowStride(static_cast<std::uint64_t>(width), bitCount));
   const int perByte = 8 / bitCount;
   for (int y = 0; y < height; ++y) {
     std::uint8_t *row = rows + static_cast<std::size_t>(height - 1 - y) * stride;
     for (int x = 0; x < width; ++x) {
       const int shift = 8 - bitCount * (x % perByte + 1);
-      row[x / perByte] |= static_cast<std::uint8_t>(indices[static_cast<std::size_t>(y * width + x)] << shift);
+      row[x / perByte] |=
+          static_cast<std::uint8_t>(indices[static_cast<std::size_t>(y * width + x)] << shift);
     }
   }
   GlobalUnlock(block);
@@ -84,7 +89,8 @@ HGLOBAL PackedIndexedBlock(int width, int height, int bitCount,
 std::uint32_t TableEntry(const CDib &dib, int index) {
   const auto *bytes = static_cast<const std::uint8_t *>(GlobalLock(dib.Handle()));
   const std::uint8_t *quad = bytes + 40 + 4 * index;
-  const std::uint32_t color = (std::uint32_t{quad[2]} << 16) | (std::uint32_t{quad[1]} << 8) | quad[0];
+  const std::uint32_t color =
+      (std::uint32_t{quad[2]} << 16) | (std::uint32_t{quad[1]} << 8) | quad[0];
   GlobalUnlock(dib.Handle());
   return color;
 }
@@ -125,8 +131,8 @@ HBITMAP BitmapOf(const Image &picture, int bitCount) {
     RGBQUAD colors[256];
   } info{{40, picture.width, -picture.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
   void *bits = nullptr;
-  HBITMAP source = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO *>(&info),
-                                    DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP source = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO *>(&info), DIB_RGB_COLORS,
+                                    &bits, nullptr, 0);
   std::memcpy(bits, picture.pixels.data(), 4 * picture.pixels.size());
   HDC screen = GetDC(nullptr);
   HBITMAP target = nullptr;
@@ -137,8 +143,8 @@ HBITMAP BitmapOf(const Image &picture, int bitCount) {
     info.header.biHeight = picture.height;
     info.colors[0] = RGBQUAD{255, 0, 0, 0};  // blue
     info.colors[1] = RGBQUAD{0, 0, 255, 0};  // red
-    target = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO *>(&info), DIB_RGB_COLORS,
-                              &bits, nullptr, 0);
+    target = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO *>(&info), DIB_RGB_COLORS, &bits,
+                              nullptr, 0);
   }
   HDC from = CreateCompatibleDC(screen);
   HDC to = CreateCompatibleDC(screen);

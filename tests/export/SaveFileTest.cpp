@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <ctime>
 
 namespace trendel {
 namespace {
@@ -83,7 +83,8 @@ void ExpectFramedBackground(const Image &image, int width, int height, int toler
   };
   EXPECT_TRUE(near(image.At(0, 0), 0)) << std::hex << image.At(0, 0);
   EXPECT_TRUE(near(image.At(width - 1, height - 1), 0));
-  EXPECT_TRUE(near(image.At(width / 2, height / 2), 255)) << std::hex << image.At(width / 2, height / 2);
+  EXPECT_TRUE(near(image.At(width / 2, height / 2), 255))
+      << std::hex << image.At(width / 2, height / 2);
 }
 
 TEST_F(SaveFile, SizesBelowOneBecomeTenAndBmpComesStraightFromTheBitmap) {
@@ -113,7 +114,8 @@ TEST_F(SaveFile, TheExtensionChoosesTheFormatInAnyCase) {
   EXPECT_TRUE(IsBmp(ReadBytes(Path("chart.jpe"))));
   EXPECT_TRUE(IsBmp(ReadBytes(Path("chart"))));
   // A dot in a directory name is no extension, with either separator.
-  ASSERT_EQ(Trendel_SaveFile(window_, (directory_ + "\\my.gif\\chart").c_str(), 12, 12), TRENDEL_OK);
+  ASSERT_EQ(Trendel_SaveFile(window_, (directory_ + "\\my.gif\\chart").c_str(), 12, 12),
+            TRENDEL_OK);
   EXPECT_TRUE(IsBmp(ReadBytes(Path("my.gif/chart"))));
   // A name that starts with its dot has no extension.
   char previous[4096];

@@ -46,9 +46,13 @@ constexpr DWORD RGB_555_MASKS[3] = {0x7C00, 0x03E0, 0x001F};
 constexpr DWORD RGB_888_MASKS[3] = {0xFF0000, 0x00FF00, 0x0000FF};
 
 // Rows are padded to whole 32-bit words.
-long long StrideOf(long long width, int bitCount) { return (width * bitCount + 31) / 32 * 4; }
+long long StrideOf(long long width, int bitCount) {
+  return (width * bitCount + 31) / 32 * 4;
+}
 
-bool IsIndexed(int bitCount) { return bitCount <= 8; }
+bool IsIndexed(int bitCount) {
+  return bitCount <= 8;
+}
 
 bool IsSupportedBitCount(int bitCount) {
   return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
@@ -326,8 +330,8 @@ std::optional<DibFormat> ReadFormat(const BITMAPINFO &info) {
   DibFormat format;
   format.bitCount = header.biBitCount;
   format.compression = header.biCompression;
-  const bool bitFields = header.biCompression == BI_BITFIELDS &&
-                         (header.biBitCount == 16 || header.biBitCount == 32);
+  const bool bitFields =
+      header.biCompression == BI_BITFIELDS && (header.biBitCount == 16 || header.biBitCount == 32);
   if (header.biSize != sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 ||
       !IsSupportedBitCount(header.biBitCount) || header.biWidth <= 0 || header.biHeight == 0 ||
       header.biHeight == std::numeric_limits<LONG>::min() ||
@@ -384,7 +388,8 @@ bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &
   // Special case: one plain 32-bit layout to another needs no row buffer.
   if (IsPlainRgb(source) && IsPlainRgb(target)) {
     for (std::size_t i = 0; i < sourceRows.size(); ++i) {
-      const auto *from = reinterpret_cast<const std::uint32_t *>(source.Row(sourceRows[i])) + sourceX;
+      const auto *from =
+          reinterpret_cast<const std::uint32_t *>(source.Row(sourceRows[i])) + sourceX;
       auto *to = reinterpret_cast<std::uint32_t *>(target.Row(targetRows[i])) + targetX;
       // An overlapping copy within one row runs in the direction that reads
       // every pixel before it is overwritten.
@@ -402,8 +407,7 @@ bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &
     if (IsIndexed(target.bitCount)) matcher.emplace(target.colorTable, 1 << target.bitCount);
     for (std::size_t i = 0; i < sourceRows.size(); ++i) {
       DecodeRow(source, sourceX, sourceRows[i], columns, row.data());
-      EncodeRow(target, targetX, targetRows[i], columns, row.data(),
-                matcher ? &*matcher : nullptr);
+      EncodeRow(target, targetX, targetRows[i], columns, row.data(), matcher ? &*matcher : nullptr);
     }
   } catch (const std::bad_alloc &) {
     return false;
@@ -509,7 +513,8 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT firstRow, UINT rowCount, LPVOID bits,
   if (bits == nullptr) return TRUE;
 
   const long long height = format->height;
-  const long long copied = firstRow >= height ? 0 : std::min<long long>(rowCount, height - firstRow);
+  const long long copied =
+      firstRow >= height ? 0 : std::min<long long>(rowCount, height - firstRow);
   // The caller's buffer holds only the copied scan lines, from firstRow on.
   DibFormat window = *format;
   window.height = std::max(copied, 1LL);
@@ -552,7 +557,8 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits
     bitmap->compression = format->compression;
     std::copy(format->masks, format->masks + 3, bitmap->colorMasks);
     bitmap->stride = static_cast<std::size_t>(format->stride);
-    bitmap->bits.reset(new std::uint8_t[bitmap->stride * static_cast<std::size_t>(format->height)]());
+    bitmap->bits.reset(
+        new std::uint8_t[bitmap->stride * static_cast<std::size_t>(format->height)]());
     if (IsIndexed(format->bitCount)) {
       const std::size_t size = std::size_t{1} << format->bitCount;
       const DWORD used = info->bmiHeader.biClrUsed;
@@ -581,4 +587,6 @@ UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD *colors) {
   return changed;
 }
 
-BOOL GdiFlush() { return TRUE; }
+BOOL GdiFlush() {
+  return TRUE;
+}
