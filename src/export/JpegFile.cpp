@@ -83,12 +83,14 @@ Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width
   return Compression::Written;
 }
 
-// The 24-bit rows of a packed picture, top row first, as red, green, blue,
-// without row padding.
+// The rows of a 24-bit picture, or of a 32-bit one with blue, green, red and
+// a spare byte in each pixel, top row first, as red, green, blue, without
+// row padding.
 std::unique_ptr<std::uint8_t[]> TopDownRgbRows(const CDib &dib) {
   const std::size_t width = static_cast<std::size_t>(dib.Width());
   const std::size_t height = static_cast<std::size_t>(dib.Height());
-  const std::size_t stride = static_cast<std::size_t>(RowStride(width, 24));
+  const std::size_t pixelBytes = dib.BitCount() / 8u;
+  const std::size_t stride = static_cast<std::size_t>(RowStride(width, dib.BitCount()));
   const std::size_t rowBytes = width * RGB_COMPONENTS;
   std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[rowBytes * height]);
   if (!rows) return rows;
@@ -96,13 +98,24 @@ std::unique_ptr<std::uint8_t[]> TopDownRgbRows(const CDib &dib) {
   for (std::size_t y = 0; y < height; ++y) {
     const std::uint8_t *from = bottomRow + (height - 1 - y) * stride;
     std::uint8_t *to = rows.get() + y * rowBytes;
-    for (std::size_t x = 0; x < rowBytes; x += RGB_COMPONENTS) {
-      to[x] = from[x + 2];
-      to[x + 1] = from[x + 1];
-      to[x + 2] = from[x];
+    for (std::size_t x = 0; x < width; ++x, from += pixelBytes, to += RGB_COMPONENTS) {
+      to[0] = from[2];
+      to[1] = from[1];
+      to[2] = from[0];
     }
   }
   return rows;
+}
+
+// A 32-bit BI_RGB picture holds each pixel's 24-bit form in its first three
+// bytes: reading those gives exactly what a conversion to 24 bits would,
+// without a second full copy of the picture.
+bool IsPlainThirtyTwoBits(const CDib &dib) {
+  if (dib.BitCount() != 32) return false;
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, GlobalLock(dib.Handle()), sizeof header);
+  GlobalUnlock(dib.Handle());
+  return header.biCompression == BI_RGB;
 }
 
 }  // namespace
@@ -113,7 +126,7 @@ int JpegFile::WriteFromDib(const char *path, const CDib *source, int quality) {
   if (source == nullptr || source->Handle() == nullptr) return 0;
   CDib working;
   const CDib *picture = source;
-  if (source->BitCount() != 24) {
+  if (source->BitCount() != 24 && !IsPlainThirtyTwoBits(*source)) {
     HGLOBAL converted = ConvertPicture(source->Handle(), 24);
     if (converted == nullptr) return 0;
     if (!working.Attach(converted)) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace trendel {
 namespace {
@@ -79,15 +80,40 @@ TEST(JpegFile, QualityHundredDecodesCloseToThePicture) {
   EXPECT_TRUE(baseline);
 }
 
-TEST(JpegFile, ThirtyTwoAnd24BitPicturesGiveTheSameFile) {
-  const Image picture = LetterF();
-  CDib wide, narrow;
+// The same picture with its 32-bit pixels described by bit fields, which
+// only a conversion through the platform can read.
+HGLOBAL BitFieldsBlock(const Image &picture) {
+  HGLOBAL plain = PackedBlock(picture, 32);
+  const SIZE_T rowBytes = GlobalSize(plain) - 40;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 40 + 12 + rowBytes);
+  auto *from = static_cast<std::uint8_t *>(GlobalLock(plain));
+  auto *to = static_cast<std::uint8_t *>(GlobalLock(block));
+  std::memcpy(to, from, 40);
+  const DWORD compression = BI_BITFIELDS, masks[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+  std::memcpy(to + 16, &compression, 4);
+  std::memcpy(to + 40, masks, 12);
+  std::memcpy(to + 52, from + 40, rowBytes);
+  GlobalUnlock(block);
+  GlobalUnlock(plain);
+  GlobalFree(plain);
+  return block;
+}
+
+TEST(JpegFile, EveryRouteToTwentyFourBitsGivesTheSameFile) {
+  // 24 bits are packed as they are, plain 32 bits read in place, and bit
+  // fields converted by a block transfer; the files must not differ.
+  const Image picture = Quadrants(10, 6);
+  CDib wide, narrow, fields;
   ASSERT_TRUE(wide.Attach(PackedBlock(picture, 32)));
   ASSERT_TRUE(narrow.Attach(PackedBlock(picture, 24)));
+  ASSERT_TRUE(fields.Attach(BitFieldsBlock(picture)));
   JpegFile writer;
   ASSERT_EQ(writer.WriteFromDib(Path("wide.jpg").c_str(), &wide, 90), 1);
   ASSERT_EQ(writer.WriteFromDib(Path("narrow.jpg").c_str(), &narrow, 90), 1);
+  ASSERT_EQ(writer.WriteFromDib(Path("fields.jpg").c_str(), &fields, 90), 1);
   EXPECT_EQ(ReadBytes(Path("wide.jpg")), ReadBytes(Path("narrow.jpg")));
+  EXPECT_EQ(ReadBytes(Path("fields.jpg")), ReadBytes(Path("narrow.jpg")));
+  EXPECT_EQ(fields.BitCount(), 32);
 }
 
 TEST(JpegFile, FailuresGiveZeroAndTheStatusSaysWhichFile) {
