@@ -1,6 +1,6 @@
 // Draw called directly on a small memory DC, for targets and graphs the
 // exports cannot easily make: a 20,000-pixel target, a graph of another
-// kind, a graph without categories.
+// kind, a graph without categories, a rectangle given in reverse.
 #include "render/Draw.h"
 
 #include "trendel.h"
@@ -45,11 +45,7 @@ TEST_F(DrawPass, HugeTargetIsLaidOutAndClippedToTheBitmap) {
   EXPECT_EQ(graph.xPositions.size(), 3u);
   EXPECT_EQ(canvas.At(0, 0), 0x000000u);
   EXPECT_EQ(canvas.At(1, 1), 0xFFFFFFu);
-}
-
-TEST_F(DrawPass, ReversedTargetCountsAsEmpty) {
-  CGraph graph(LINE_GRAPH_KIND);
-  testing::Canvas canvas(8, 8);
+  // A rectangle given in reverse is an empty target.
   const RECT reversed{0, 0, -2147483647 - 1, -5};
   Draw(graph, canvas.dc(), &reversed);
   EXPECT_EQ(graph.availWidth, -5.0);
