@@ -1,1 +1,136 @@
-// FIXME: not written yet.
+// LZW for GIF, in four stages:
+//  1. the dictionary: every string seen so far, as (prefix code, next pixel)
+//     keys in a fixed hash table, so encoding allocates nothing;
+//  2. the main loop: extend the current string while the dictionary knows
+//     the longer one; otherwise emit the current string's code, add the
+//     longer string, and start again from the pixel;
+//  3. the code writer: codes of 9 to 12 bits packed low bits first into a
+//     32-bit accumulator, the width growing one code after the dictionary
+//     outgrows it, and dropping back to 9 after each clear code;
+//  4. the sub-block packer: bytes into blocks of 254, each written with its
+//     length in front.
+// The decoder mirrors every step, which is why the width changes exactly
+// where it does: a decoder learns each new code one code later than we do.
+#include "LzwEncoder.h"
+
+#include <algorithm>
+
+namespace trendel {
+namespace {
+
+// The pixel is shifted over the prefix so that first slots spread across the
+// table: 5,003 doubled four times reaches 65,536, and 8 - 4 = 4.
+constexpr int HASH_SHIFT = 4;
+constexpr int PIXEL_KEY_SHIFT = 12;  // a key is the pixel above the 12-bit prefix
+constexpr std::int32_t FREE_SLOT = -1;
+
+}  // namespace
+
+void LzwEncoder::ClearDictionary() {
+  std::fill(hashKeys_, hashKeys_ + HASH_SLOTS, FREE_SLOT);
+}
+
+// Looks the key up from its first slot; `slot` ends on the key's slot when
+// found, and otherwise on the slot where it would go. A slot holding key 0
+// also ends the probe, a trait of this classic table that keeps the code
+// stream byte for byte what it has always been; it only costs compression.
+bool LzwEncoder::FindString(std::int32_t key, int &slot) const {
+  if (hashKeys_[slot] == key) return true;
+  if (hashKeys_[slot] < 0) return false;
+  const int step = slot == 0 ? 1 : HASH_SLOTS - slot;
+  do {
+    slot -= step;
+    if (slot < 0) slot += HASH_SLOTS;
+    if (hashKeys_[slot] == key) return true;
+  } while (hashKeys_[slot] > 0);
+  return false;
+}
+
+void LzwEncoder::AddString(std::int32_t key, int slot) {
+  hashCodes_[slot] = static_cast<std::uint16_t>(nextFreeCode_++);
+  hashKeys_[slot] = key;
+}
+
+void LzwEncoder::Encode(const std::uint8_t *pixels, std::size_t count, PacketSink &sink) {
+  sink_ = &sink;
+  accumulator_ = 0;
+  bitsInAccumulator_ = 0;
+  codeWidth_ = START_CODE_WIDTH;
+  largestCode_ = (1 << START_CODE_WIDTH) - 1;
+  clearPending_ = false;
+  nextFreeCode_ = CLEAR_CODE + 2;
+  packetLength_ = 0;
+  ClearDictionary();
+  EmitCode(CLEAR_CODE);
+  if (count > 0) {
+    int prefix = pixels[0];
+    for (std::size_t i = 1; i < count; ++i) {
+      const int pixel = pixels[i];
+      const std::int32_t key = (pixel << PIXEL_KEY_SHIFT) + prefix;
+      int slot = (pixel << HASH_SHIFT) ^ prefix;
+      if (FindString(key, slot)) {
+        prefix = hashCodes_[slot];
+        continue;
+      }
+      EmitCode(prefix);
+      prefix = pixel;
+      if (nextFreeCode_ < CODE_LIMIT) {
+        AddString(key, slot);
+      } else {
+        ClearDictionary();
+        nextFreeCode_ = CLEAR_CODE + 2;
+        clearPending_ = true;
+        EmitCode(CLEAR_CODE);
+      }
+    }
+    EmitCode(prefix);
+  }
+  EmitCode(END_CODE);
+  sink_ = nullptr;
+}
+
+void LzwEncoder::EmitCode(int code) {
+  accumulator_ &= (std::uint32_t{1} << bitsInAccumulator_) - 1;
+  accumulator_ |= static_cast<std::uint32_t>(code) << bitsInAccumulator_;
+  bitsInAccumulator_ += codeWidth_;
+  while (bitsInAccumulator_ >= 8) {
+    PutByte(static_cast<std::uint8_t>(accumulator_));
+    accumulator_ >>= 8;
+    bitsInAccumulator_ -= 8;
+  }
+  GrowCodeWidth();
+  if (code == END_CODE) {
+    while (bitsInAccumulator_ > 0) {
+      PutByte(static_cast<std::uint8_t>(accumulator_));
+      accumulator_ >>= 8;
+      bitsInAccumulator_ -= 8;
+    }
+    FlushPacket();
+  }
+}
+
+// Runs after every code, so a new width takes effect from the next code.
+void LzwEncoder::GrowCodeWidth() {
+  if (clearPending_) {
+    codeWidth_ = START_CODE_WIDTH;
+    largestCode_ = (1 << START_CODE_WIDTH) - 1;
+    clearPending_ = false;
+  } else if (nextFreeCode_ > largestCode_) {
+    ++codeWidth_;
+    largestCode_ = codeWidth_ == MAX_CODE_WIDTH ? CODE_LIMIT : (1 << codeWidth_) - 1;
+  }
+}
+
+void LzwEncoder::PutByte(std::uint8_t byte) {
+  packet_[1 + packetLength_++] = byte;
+  if (packetLength_ == PACKET_BYTES) FlushPacket();
+}
+
+void LzwEncoder::FlushPacket() {
+  if (packetLength_ == 0) return;
+  packet_[0] = static_cast<std::uint8_t>(packetLength_);
+  sink_->Write(packet_, static_cast<std::size_t>(packetLength_) + 1);
+  packetLength_ = 0;
+}
+
+}  // namespace trendel

@@ -1,1 +1,136 @@
-// FIXME: not written yet.
+// Colour reduction by an octree, in three phases.
+//
+// Build. Each colour walks down from the root, one level per bit of its
+// components, most significant bit first: at level L the child index is made
+// of bit 7 - L of red, green and blue (red the highest of the three index
+// bits). The walk creates the nodes it lacks and ends in a leaf at level
+// colorBits, where the pixel is counted and its components are added to the
+// leaf's sums. Every node above the leaf level goes on the reducible list of
+// its level when it is created, newest first.
+//
+// Reduce. Whenever a new leaf makes more than maxColors, the tree folds one
+// node: the newest reducible node of the deepest level that has one. Its
+// children hand their counts and sums up to it and disappear, and it becomes
+// a leaf. Folding deepest first merges the colours that differ only in their
+// low bits, and the tree never holds more than maxColors leaves after a pixel.
+//
+// Assign. The leaves, visited depth first with children in index order 0 to
+// 7, become the palette; each entry is its leaf's sums divided by its count,
+// the remainder dropped. A picture with no more than maxColors distinct
+// colours (at colorBits precision) thus gets exactly one entry per colour.
+#include "Octree.h"
+
+#include <cassert>
+
+namespace trendel {
+namespace {
+
+constexpr std::uint32_t ColorKey(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  return (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | blue;
+}
+
+}  // namespace
+
+Octree::Octree(int maxColors, int colorBits) : maxColors_(maxColors), colorBits_(colorBits) {
+  assert(maxColors >= 1);
+  assert(colorBits >= 0 && colorBits <= MAX_COLOR_BITS);
+}
+
+Octree::Node *Octree::NewNode(int level) {
+  Node *node;
+  if (freeNodes_.empty()) {
+    storage_.emplace_back();
+    node = &storage_.back();
+  } else {
+    node = freeNodes_.back();
+    freeNodes_.pop_back();
+  }
+  *node = Node{};
+  if (level == colorBits_) {
+    node->isLeaf = true;
+    ++leafCount_;
+  } else {
+    node->nextReducible = reducible_[level];
+    reducible_[level] = node;
+  }
+  return node;
+}
+
+void Octree::FreeNode(Node *node) { freeNodes_.push_back(node); }
+
+void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  const std::uint32_t color = ColorKey(red, green, blue);
+  Node *leaf = lastLeaf_ != nullptr && lastColor_ == color ? lastLeaf_ : nullptr;
+  bool newLeaf = false;
+  if (leaf == nullptr) {
+    Node **slot = &root_;
+    for (int level = 0;; ++level) {
+      if (*slot == nullptr) {
+        *slot = NewNode(level);
+        newLeaf = (*slot)->isLeaf;
+      }
+      if ((*slot)->isLeaf) break;
+      const int shift = 7 - level;
+      const int index = (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) |
+                        ((blue >> shift) & 1);
+      slot = &(*slot)->children[index];
+    }
+    leaf = *slot;
+  }
+  ++leaf->pixelCount;
+  leaf->redSum += red;
+  leaf->greenSum += green;
+  leaf->blueSum += blue;
+  lastColor_ = color;
+  lastLeaf_ = leaf;
+  if (newLeaf) {
+    while (leafCount_ > maxColors_) ReduceOnce();
+  }
+}
+
+// Folds the newest reducible node of the deepest level that has one. The
+// root is reducible while it is not a leaf, and with maxColors of 1 or more
+// the loop above stops before it would need to fold a leaf root.
+void Octree::ReduceOnce() {
+  int level = colorBits_ - 1;
+  while (level > 0 && reducible_[level] == nullptr) --level;
+  assert(level >= 0 && reducible_[level] != nullptr);
+  Node *node = reducible_[level];
+  freeNodes_.reserve(freeNodes_.size() + 8);  // so that freeing cannot fail halfway
+  reducible_[level] = node->nextReducible;
+  int childCount = 0;
+  for (Node *&child : node->children) {
+    if (child == nullptr) continue;
+    node->pixelCount += child->pixelCount;
+    node->redSum += child->redSum;
+    node->greenSum += child->greenSum;
+    node->blueSum += child->blueSum;
+    FreeNode(child);
+    child = nullptr;
+    ++childCount;
+  }
+  node->isLeaf = true;
+  leafCount_ -= childCount - 1;
+  lastLeaf_ = nullptr;
+}
+
+void Octree::CollectLeaves(const Node *node, std::vector<PaletteColor> &palette) const {
+  if (node == nullptr) return;
+  if (node->isLeaf) {
+    const std::uint64_t count = node->pixelCount;
+    palette.push_back(PaletteColor{static_cast<std::uint8_t>(node->redSum / count),
+                                   static_cast<std::uint8_t>(node->greenSum / count),
+                                   static_cast<std::uint8_t>(node->blueSum / count)});
+    return;
+  }
+  for (const Node *child : node->children) CollectLeaves(child, palette);
+}
+
+std::vector<PaletteColor> Octree::Palette() const {
+  std::vector<PaletteColor> palette;
+  palette.reserve(static_cast<std::size_t>(leafCount_));
+  CollectLeaves(root_, palette);
+  return palette;
+}
+
+}  // namespace trendel

@@ -1,8 +1,173 @@
+// Saving the graph: one drawing pass into an off-screen bitmap of the
+// requested size, then out to a file or the clipboard.
+//
+// Steps:
+//  1. a memory DC and a bitmap compatible with the window's DC;
+//  2. Draw with the tracking overlay switched off, then the old mode back;
+//  3. the directories along the file name;
+//  4. the destination by the file name: the clipboard for an empty name, a
+//     BMP written straight from the bitmap, or for GIF and JPEG a temporary
+//     BMP, read back into a CDib and handed to the writer;
+//  5. the DC and the bitmap released, unless the clipboard took the bitmap.
+// Nothing is reported: failures end the save quietly, and no temporary file
+// survives except one that could not be read back.
 #include "SaveFile.h"
 
-namespace trendel {
+#include "BitmapFile.h"
+#include "CDib.h"
+#include "GifFile.h"
+#include "JpegFile.h"
+#include "PathText.h"
+#include "render/Draw.h"
+#include "render/Tracking.h"
 
-// FIXME: renders nothing and writes nothing yet.
-void SaveGraphImage(CGraph &, HWND, HDC, const char *, std::int32_t, std::int32_t) {}
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace trendel {
+namespace {
+
+constexpr std::int32_t DEFAULT_SIDE = 10;
+constexpr int JPEG_QUALITY = 100;
+// Attempts at a free temporary name in one second: the time stamp alone,
+// then with "-1", "-2" and so on.
+constexpr int TEMPORARY_NAME_ATTEMPTS = 100;
+
+// A temporary BMP file of our own: the time stamp as its stem, and a suffix
+// when another save, perhaps in another process, holds that name. It is
+// created exclusively and deleted when this goes, unless kept.
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile() {
+    if (reserved_ && !kept_) DeleteFileA(path_);
+  }
+  TemporaryFile(const TemporaryFile &) = delete;
+  TemporaryFile &operator=(const TemporaryFile &) = delete;
+
+  // False when no name fits the 260-byte path or none can be created.
+  bool Reserve() {
+    const std::string directory = TempDirectory();
+    if (directory.empty()) return false;
+    const std::string stem = directory + FormatTime(std::time(nullptr), "yyyymmddhhmmss");
+    for (int attempt = 0; attempt < TEMPORARY_NAME_ATTEMPTS; ++attempt) {
+      const std::string name =
+          stem + (attempt == 0 ? std::string() : "-" + std::to_string(attempt)) + ".tmp";
+      if (name.size() + 1 > sizeof path_) return false;
+      std::memcpy(path_, name.c_str(), name.size() + 1);
+      HANDLE file = CreateFileA(path_, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        reserved_ = true;
+        return true;
+      }
+      const DWORD error = GetLastError();
+      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+  }
+  const char *Path() const { return path_; }
+  void Keep() { kept_ = true; }
+
+ private:
+  char path_[MAX_PATH] = {};
+  bool reserved_ = false;
+  bool kept_ = false;
+};
+
+// GIF and JPEG go through a temporary BMP file read back into a CDib.
+void SaveThroughDib(const char *fileName, ImageFormat format, HBITMAP bitmap, HDC windowDC) {
+  TemporaryFile temporary;
+  if (!temporary.Reserve() || !WriteBitmapFile(temporary.Path(), bitmap, windowDC)) return;
+  CDib dib;
+  if (!dib.LoadFromFile(temporary.Path())) {
+    // A file that cannot be read back stays, for whoever investigates.
+    temporary.Keep();
+    return;
+  }
+  if (format == ImageFormat::Gif) {
+    GifFile writer;
+    writer.WriteFromDib(fileName, &dib);
+  } else {
+    JpegFile writer;
+    writer.WriteFromDib(fileName, &dib, JPEG_QUALITY);
+  }
+}
+
+// Hands the bitmap to the clipboard; true when the clipboard took it.
+bool PutOnClipboard(HWND window, HBITMAP bitmap) {
+  if (!OpenClipboard(window)) return false;
+  EmptyClipboard();
+  const bool taken = SetClipboardData(CF_BITMAP, bitmap) != nullptr;
+  CloseClipboard();
+  return taken;
+}
+
+// Draws the graph without the tracking overlay and puts the mode back.
+void DrawWithoutTracking(CGraph &graph, HDC dc, const RECT &area) {
+  const std::int32_t trackingMode = SetTrackingMode(QUERY_TRACKING_MODE);
+  SetTrackingMode(TRACKING_OFF);
+  Draw(graph, dc, &area);
+  SetTrackingMode(trackingMode);
+}
+
+// A memory DC compatible with the window's and a bitmap of the image size,
+// both released when this goes unless the bitmap was given away.
+class OffscreenBitmap {
+ public:
+  OffscreenBitmap(HDC windowDC, const RECT &area)
+      : dc_(CreateCompatibleDC(windowDC)),
+        bitmap_(CreateCompatibleBitmap(windowDC, area.right, area.bottom)) {}
+  ~OffscreenBitmap() {
+    if (dc_ != nullptr) DeleteDC(dc_);
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+  }
+  OffscreenBitmap(const OffscreenBitmap &) = delete;
+  OffscreenBitmap &operator=(const OffscreenBitmap &) = delete;
+
+  // Draws into the bitmap, which no DC holds afterwards: GetDIBits wants it
+  // so, and so does the clipboard.
+  bool Draw(CGraph &graph, const RECT &area) {
+    if (dc_ == nullptr || bitmap_ == nullptr) return false;
+    HGDIOBJ previous = SelectObject(dc_, bitmap_);
+    if (previous == nullptr) return false;
+    DrawWithoutTracking(graph, dc_, area);
+    SelectObject(dc_, previous);
+    return true;
+  }
+  HBITMAP Bitmap() const { return bitmap_; }
+  void GiveAway() { bitmap_ = nullptr; }
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_;
+};
+
+}  // namespace
+
+void SaveGraphImage(CGraph &graph, HWND window, HDC windowDC, const char *fileName,
+                    std::int32_t width, std::int32_t height) {
+  const RECT area{0, 0, width > 0 ? width : DEFAULT_SIDE, height > 0 ? height : DEFAULT_SIDE};
+  OffscreenBitmap offscreen(windowDC, area);
+  if (!offscreen.Draw(graph, area)) return;
+
+  const char *name = fileName != nullptr ? fileName : "";
+  if (const std::optional<std::size_t> separator = LastSeparator(name);
+      separator && *separator > 0) {
+    CreateDirectoryPath(std::string(name, *separator).c_str());
+  }
+  if (name[0] == '\0') {
+    if (PutOnClipboard(window, offscreen.Bitmap())) offscreen.GiveAway();
+    return;
+  }
+  const ImageFormat format = FormatOfFileName(name);
+  if (format == ImageFormat::Bmp) {
+    WriteBitmapFile(name, offscreen.Bitmap(), windowDC);
+  } else {
+    SaveThroughDib(name, format, offscreen.Bitmap(), windowDC);
+  }
+}
 
 }  // namespace trendel

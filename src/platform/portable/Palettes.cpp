@@ -1,19 +1,121 @@
-#include "NotYetImplemented.h"
-#include "Win32Api.h"
+// Logical palettes: CreatePalette, GetPaletteEntries and the halftone palette.
+// A palette is a counted GDI object like any other and goes with DeleteObject.
+//
+// The counting rules and the halftone entries are as measured under the GDI
+// oracle (a probe dumping CreateHalftonePalette and calling GetPaletteEntries
+// with every kind of range): a null entry buffer or a count of 0 asks for the
+// palette's size, a range is cut at the palette's end, and a start at or past
+// the end copies nothing.
+#include "Palettes.h"
+
+#include "Handles.h"
+
+#include <algorithm>
+#include <new>
 
 using namespace trendel::portable;
 
-HPALETTE CreatePalette(const LOGPALETTE *) {
-  ReportNotYetImplemented("CreatePalette");
-  return nullptr;
+namespace trendel::portable {
+namespace {
+
+// Ten fixed colours at each end; entry i from 10 to 245 is entry i of the
+// 8 x 8 x 4 cube with red i % 8 and green (i / 8) % 8 in steps of 32 and blue
+// i / 64 in steps of 64.
+constexpr PALETTEENTRY HALFTONE[HALFTONE_COLOR_COUNT] = {
+    {0, 0, 0, 0}, {128, 0, 0, 0}, {0, 128, 0, 0}, {128, 128, 0, 0}, {0, 0, 128, 0},
+    {128, 0, 128, 0}, {0, 128, 128, 0}, {192, 192, 192, 0}, {192, 220, 192, 0}, {166, 202, 240, 0},
+    {64, 32, 0, 0}, {96, 32, 0, 0}, {128, 32, 0, 0}, {160, 32, 0, 0}, {192, 32, 0, 0},
+    {224, 32, 0, 0}, {0, 64, 0, 0}, {32, 64, 0, 0}, {64, 64, 0, 0}, {96, 64, 0, 0},
+    {128, 64, 0, 0}, {160, 64, 0, 0}, {192, 64, 0, 0}, {224, 64, 0, 0}, {0, 96, 0, 0},
+    {32, 96, 0, 0}, {64, 96, 0, 0}, {96, 96, 0, 0}, {128, 96, 0, 0}, {160, 96, 0, 0},
+    {192, 96, 0, 0}, {224, 96, 0, 0}, {0, 128, 0, 0}, {32, 128, 0, 0}, {64, 128, 0, 0},
+    {96, 128, 0, 0}, {128, 128, 0, 0}, {160, 128, 0, 0}, {192, 128, 0, 0}, {224, 128, 0, 0},
+    {0, 160, 0, 0}, {32, 160, 0, 0}, {64, 160, 0, 0}, {96, 160, 0, 0}, {128, 160, 0, 0},
+    {160, 160, 0, 0}, {192, 160, 0, 0}, {224, 160, 0, 0}, {0, 192, 0, 0}, {32, 192, 0, 0},
+    {64, 192, 0, 0}, {96, 192, 0, 0}, {128, 192, 0, 0}, {160, 192, 0, 0}, {192, 192, 0, 0},
+    {224, 192, 0, 0}, {0, 224, 0, 0}, {32, 224, 0, 0}, {64, 224, 0, 0}, {96, 224, 0, 0},
+    {128, 224, 0, 0}, {160, 224, 0, 0}, {192, 224, 0, 0}, {224, 224, 0, 0}, {0, 0, 64, 0},
+    {32, 0, 64, 0}, {64, 0, 64, 0}, {96, 0, 64, 0}, {128, 0, 64, 0}, {160, 0, 64, 0},
+    {192, 0, 64, 0}, {224, 0, 64, 0}, {0, 32, 64, 0}, {32, 32, 64, 0}, {64, 32, 64, 0},
+    {96, 32, 64, 0}, {128, 32, 64, 0}, {160, 32, 64, 0}, {192, 32, 64, 0}, {224, 32, 64, 0},
+    {0, 64, 64, 0}, {32, 64, 64, 0}, {64, 64, 64, 0}, {96, 64, 64, 0}, {128, 64, 64, 0},
+    {160, 64, 64, 0}, {192, 64, 64, 0}, {224, 64, 64, 0}, {0, 96, 64, 0}, {32, 96, 64, 0},
+    {64, 96, 64, 0}, {96, 96, 64, 0}, {128, 96, 64, 0}, {160, 96, 64, 0}, {192, 96, 64, 0},
+    {224, 96, 64, 0}, {0, 128, 64, 0}, {32, 128, 64, 0}, {64, 128, 64, 0}, {96, 128, 64, 0},
+    {128, 128, 64, 0}, {160, 128, 64, 0}, {192, 128, 64, 0}, {224, 128, 64, 0}, {0, 160, 64, 0},
+    {32, 160, 64, 0}, {64, 160, 64, 0}, {96, 160, 64, 0}, {128, 160, 64, 0}, {160, 160, 64, 0},
+    {192, 160, 64, 0}, {224, 160, 64, 0}, {0, 192, 64, 0}, {32, 192, 64, 0}, {64, 192, 64, 0},
+    {96, 192, 64, 0}, {128, 192, 64, 0}, {160, 192, 64, 0}, {192, 192, 64, 0}, {224, 192, 64, 0},
+    {0, 224, 64, 0}, {32, 224, 64, 0}, {64, 224, 64, 0}, {96, 224, 64, 0}, {128, 224, 64, 0},
+    {160, 224, 64, 0}, {192, 224, 64, 0}, {224, 224, 64, 0}, {0, 0, 128, 0}, {32, 0, 128, 0},
+    {64, 0, 128, 0}, {96, 0, 128, 0}, {128, 0, 128, 0}, {160, 0, 128, 0}, {192, 0, 128, 0},
+    {224, 0, 128, 0}, {0, 32, 128, 0}, {32, 32, 128, 0}, {64, 32, 128, 0}, {96, 32, 128, 0},
+    {128, 32, 128, 0}, {160, 32, 128, 0}, {192, 32, 128, 0}, {224, 32, 128, 0}, {0, 64, 128, 0},
+    {32, 64, 128, 0}, {64, 64, 128, 0}, {96, 64, 128, 0}, {128, 64, 128, 0}, {160, 64, 128, 0},
+    {192, 64, 128, 0}, {224, 64, 128, 0}, {0, 96, 128, 0}, {32, 96, 128, 0}, {64, 96, 128, 0},
+    {96, 96, 128, 0}, {128, 96, 128, 0}, {160, 96, 128, 0}, {192, 96, 128, 0}, {224, 96, 128, 0},
+    {0, 128, 128, 0}, {32, 128, 128, 0}, {64, 128, 128, 0}, {96, 128, 128, 0}, {128, 128, 128, 0},
+    {160, 128, 128, 0}, {192, 128, 128, 0}, {224, 128, 128, 0}, {0, 160, 128, 0}, {32, 160, 128, 0},
+    {64, 160, 128, 0}, {96, 160, 128, 0}, {128, 160, 128, 0}, {160, 160, 128, 0}, {192, 160, 128, 0},
+    {224, 160, 128, 0}, {0, 192, 128, 0}, {32, 192, 128, 0}, {64, 192, 128, 0}, {96, 192, 128, 0},
+    {128, 192, 128, 0}, {160, 192, 128, 0}, {192, 192, 128, 0}, {224, 192, 128, 0}, {0, 224, 128, 0},
+    {32, 224, 128, 0}, {64, 224, 128, 0}, {96, 224, 128, 0}, {128, 224, 128, 0}, {160, 224, 128, 0},
+    {192, 224, 128, 0}, {224, 224, 128, 0}, {0, 0, 192, 0}, {32, 0, 192, 0}, {64, 0, 192, 0},
+    {96, 0, 192, 0}, {128, 0, 192, 0}, {160, 0, 192, 0}, {192, 0, 192, 0}, {224, 0, 192, 0},
+    {0, 32, 192, 0}, {32, 32, 192, 0}, {64, 32, 192, 0}, {96, 32, 192, 0}, {128, 32, 192, 0},
+    {160, 32, 192, 0}, {192, 32, 192, 0}, {224, 32, 192, 0}, {0, 64, 192, 0}, {32, 64, 192, 0},
+    {64, 64, 192, 0}, {96, 64, 192, 0}, {128, 64, 192, 0}, {160, 64, 192, 0}, {192, 64, 192, 0},
+    {224, 64, 192, 0}, {0, 96, 192, 0}, {32, 96, 192, 0}, {64, 96, 192, 0}, {96, 96, 192, 0},
+    {128, 96, 192, 0}, {160, 96, 192, 0}, {192, 96, 192, 0}, {224, 96, 192, 0}, {0, 128, 192, 0},
+    {32, 128, 192, 0}, {64, 128, 192, 0}, {96, 128, 192, 0}, {128, 128, 192, 0}, {160, 128, 192, 0},
+    {192, 128, 192, 0}, {224, 128, 192, 0}, {0, 160, 192, 0}, {32, 160, 192, 0}, {64, 160, 192, 0},
+    {96, 160, 192, 0}, {128, 160, 192, 0}, {160, 160, 192, 0}, {192, 160, 192, 0}, {224, 160, 192, 0},
+    {0, 192, 192, 0}, {32, 192, 192, 0}, {64, 192, 192, 0}, {96, 192, 192, 0}, {128, 192, 192, 0},
+    {160, 192, 192, 0}, {255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0}, {255, 0, 0, 0},
+    {0, 255, 0, 0}, {255, 255, 0, 0}, {0, 0, 255, 0}, {255, 0, 255, 0}, {0, 255, 255, 0},
+    {255, 255, 255, 0}
+};
+
+constexpr PALETTEENTRY SIXTEEN[STANDARD_SIXTEEN_COLOR_COUNT] = {
+    {0, 0, 0, 0},     {128, 0, 0, 0},   {0, 128, 0, 0},   {128, 128, 0, 0},
+    {0, 0, 128, 0},   {128, 0, 128, 0}, {0, 128, 128, 0}, {128, 128, 128, 0},
+    {192, 192, 192, 0}, {255, 0, 0, 0}, {0, 255, 0, 0},   {255, 255, 0, 0},
+    {0, 0, 255, 0},   {255, 0, 255, 0}, {0, 255, 255, 0}, {255, 255, 255, 0}};
+
+HPALETTE AddPalette(const PALETTEENTRY *entries, std::size_t count) noexcept {
+  try {
+    auto palette = std::make_unique<Palette>();
+    palette->entries.assign(entries, entries + count);
+    return static_cast<HPALETTE>(HandleTable::Instance().Add(std::move(palette)));
+  } catch (const std::bad_alloc &) {
+    return nullptr;
+  }
 }
 
-UINT GetPaletteEntries(HPALETTE, UINT, UINT, PALETTEENTRY *) {
-  ReportNotYetImplemented("GetPaletteEntries");
-  return 0;
+}  // namespace
+
+const PALETTEENTRY *HalftoneColors() { return HALFTONE; }
+const PALETTEENTRY *StandardSixteenColors() { return SIXTEEN; }
+
+}  // namespace trendel::portable
+
+HPALETTE CreatePalette(const LOGPALETTE *palette) {
+  if (palette == nullptr) return nullptr;
+  return AddPalette(palette->palPalEntry, palette->palNumEntries);
 }
 
-HPALETTE CreateHalftonePalette(HDC) {
-  ReportNotYetImplemented("CreateHalftonePalette");
-  return nullptr;
+UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY *entries) {
+  const Palette *record = FindObject<Palette>(palette, ObjectKind::Palette);
+  if (record == nullptr) return 0;
+  const auto size = static_cast<UINT>(record->entries.size());
+  if (entries == nullptr || count == 0) return size;
+  if (start >= size) return 0;
+  const UINT copied = std::min(count, size - start);
+  std::copy_n(record->entries.begin() + start, copied, entries);
+  return copied;
+}
+
+HPALETTE CreateHalftonePalette(HDC dc) {
+  if (dc != nullptr && FindDeviceContext(dc) == nullptr) return nullptr;
+  return AddPalette(HALFTONE, HALFTONE_COLOR_COUNT);
 }

@@ -1,0 +1,77 @@
+// The LZW encoder of GIF image data: 8-bit pixels in, sub-blocks of the code
+// stream out. Plain arithmetic with no platform behind it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace trendel {
+
+// Where finished data sub-blocks go: each call brings one whole sub-block,
+// its length byte first.
+class PacketSink {
+ public:
+  virtual ~PacketSink() = default;
+  virtual void Write(const std::uint8_t *bytes, std::size_t count) = 0;
+};
+
+// Encodes with a minimum code size of 8: codes start 9 bits wide and grow to
+// 12, and the dictionary is cleared when the code space is full. One encoder
+// can encode any number of pictures; each starts from a clean state.
+class LzwEncoder {
+ public:
+  // The code stream of `count` pixels, top row first, from the first clear
+  // code to the end code, as length-prefixed sub-blocks of at most 254 bytes.
+  // The minimum code size before it and the block terminator after it are
+  // the caller's.
+  void Encode(const std::uint8_t *pixels, std::size_t count, PacketSink &sink);
+
+  static constexpr int CLEAR_CODE = 256;
+  static constexpr int END_CODE = 257;
+  static constexpr int START_CODE_WIDTH = 9;
+  static constexpr int MAX_CODE_WIDTH = 12;
+  // One above the largest code a 12-bit code can be: when the next free code
+  // reaches it the dictionary is full and a clear code goes out.
+  static constexpr int CODE_LIMIT = 4096;
+  // A prime, so that the probe sequence visits every slot; with at most
+  // 4,096 - 258 strings in it the table never gets much above 80% full.
+  static constexpr int HASH_SLOTS = 5003;
+  static constexpr int PACKET_BYTES = 254;
+
+ private:
+  // The dictionary: strings of (prefix code, pixel) in an open-addressing
+  // hash table, probed backwards by a step that depends on the first slot.
+  void ClearDictionary();
+  bool FindString(std::int32_t key, int &slot) const;
+  void AddString(std::int32_t key, int slot);
+
+  // The code writer: codes into the bit accumulator, bytes into the packet,
+  // and the code width growing with the dictionary.
+  void EmitCode(int code);
+  void GrowCodeWidth();
+
+  // The sub-block packer.
+  void PutByte(std::uint8_t byte);
+  void FlushPacket();
+
+  // State for packing variable-width codes.
+  std::uint32_t accumulator_ = 0;
+  int bitsInAccumulator_ = 0;
+  int codeWidth_ = START_CODE_WIDTH;
+  int largestCode_ = (1 << START_CODE_WIDTH) - 1;
+  bool clearPending_ = false;
+
+  // LZW string construction.
+  int nextFreeCode_ = CLEAR_CODE + 2;
+
+  // LZW hash table: the key of each slot's string (-1 free) and its code.
+  std::int32_t hashKeys_[HASH_SLOTS];
+  std::uint16_t hashCodes_[HASH_SLOTS];
+
+  // The sub-block being filled.
+  PacketSink *sink_ = nullptr;
+  int packetLength_ = 0;
+  std::uint8_t packet_[PACKET_BYTES + 1];
+};
+
+}  // namespace trendel

@@ -1,0 +1,76 @@
+// Colour reduction by an octree: pixels in, a palette of at most a given
+// number of colours out. Plain arithmetic with no platform behind it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace trendel {
+
+struct PaletteColor {
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+
+  bool operator==(const PaletteColor &other) const {
+    return red == other.red && green == other.green && blue == other.blue;
+  }
+};
+
+class Octree {
+ public:
+  static constexpr int MAX_COLOR_BITS = 8;
+
+  // A tree of `colorBits` levels below the root (0 to 8) that keeps at most
+  // `maxColors` leaves (at least 1). Throws std::bad_alloc when memory runs out.
+  Octree(int maxColors, int colorBits);
+  Octree(const Octree &) = delete;
+  Octree &operator=(const Octree &) = delete;
+
+  // Build and reduce: adds one pixel, then folds leaves together until there
+  // are at most maxColors of them.
+  void AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+
+  // Assign: the leaves depth first, children in index order, each the
+  // integer average of the pixels it gathered.
+  std::vector<PaletteColor> Palette() const;
+
+  int LeafCount() const { return leafCount_; }
+
+ private:
+  struct Node {
+    Node *children[8];
+    std::uint32_t pixelCount;
+    // 64 bits, so that no picture the platform can hold overflows a sum.
+    std::uint64_t redSum;
+    std::uint64_t greenSum;
+    std::uint64_t blueSum;
+    bool isLeaf;
+    Node *nextReducible;
+  };
+
+  Node *NewNode(int level);
+  void FreeNode(Node *node);
+  void ReduceOnce();
+  void CollectLeaves(const Node *node, std::vector<PaletteColor> &palette) const;
+
+  int maxColors_;
+  int colorBits_;
+  int leafCount_ = 0;
+  Node *root_ = nullptr;
+  // The nodes of each level that are not leaves yet, newest first.
+  Node *reducible_[MAX_COLOR_BITS + 1] = {};
+
+  // The leaf of the last colour added, valid until the next reduction: a
+  // picture's long runs of one colour then skip the walk down the tree.
+  std::uint32_t lastColor_ = 0;
+  Node *lastLeaf_ = nullptr;
+
+  // Node storage: freed nodes wait in a list for reuse.
+  std::deque<Node> storage_;
+  std::vector<Node *> freeNodes_;
+};
+
+}  // namespace trendel

@@ -1,0 +1,178 @@
+// The LZW encoder on its own: hand-worked bytes, and whole code streams read
+// back by a decoder that follows the GIF rules independently of ours.
+#include "export/LzwEncoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace trendel {
+namespace {
+
+class CollectingSink final : public PacketSink {
+ public:
+  void Write(const std::uint8_t *bytes, std::size_t count) override {
+    blocks.emplace_back(bytes, bytes + count);
+  }
+  std::vector<std::vector<std::uint8_t>> blocks;
+};
+
+struct Code {
+  int value;
+  int width;
+};
+
+// Undoes the sub-blocks, then reads the code stream as a GIF decoder with a
+// minimum code size of 8 does, keeping every code with its width.
+struct Decoded {
+  std::vector<Code> codes;
+  std::vector<std::uint8_t> pixels;
+  bool wellFormed = true;
+};
+
+Decoded Decode(const std::vector<std::vector<std::uint8_t>> &blocks) {
+  std::vector<std::uint8_t> stream;
+  Decoded result;
+  for (const auto &block : blocks) {
+    if (block.empty() || block[0] != block.size() - 1) result.wellFormed = false;
+    stream.insert(stream.end(), block.begin() + 1, block.end());
+  }
+  std::vector<std::vector<std::uint8_t>> table;
+  auto reset = [&] {
+    table.assign(258, {});
+    for (int i = 0; i < 256; ++i) table[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(i)};
+  };
+  reset();
+  int width = 9;
+  std::size_t bit = 0;
+  int previous = -1;
+  while (bit + static_cast<std::size_t>(width) <= stream.size() * 8) {
+    int code = 0;
+    for (int i = 0; i < width; ++i, ++bit) code |= ((stream[bit / 8] >> (bit % 8)) & 1) << i;
+    result.codes.push_back({code, width});
+    if (code == 256) {
+      reset();
+      width = 9;
+      previous = -1;
+      continue;
+    }
+    if (code == 257) break;
+    std::vector<std::uint8_t> entry;
+    if (code < static_cast<int>(table.size())) {
+      entry = table[static_cast<std::size_t>(code)];
+    } else if (previous >= 0 && code == static_cast<int>(table.size())) {
+      entry = table[static_cast<std::size_t>(previous)];
+      entry.push_back(entry[0]);
+    } else {
+      result.wellFormed = false;
+      break;
+    }
+    if (previous >= 0 && table.size() < 4096) {
+      std::vector<std::uint8_t> added = table[static_cast<std::size_t>(previous)];
+      added.push_back(entry[0]);
+      table.push_back(added);
+      if (table.size() == (std::size_t{1} << width) && width < 12) ++width;
+    }
+    result.pixels.insert(result.pixels.end(), entry.begin(), entry.end());
+    previous = code;
+  }
+  return result;
+}
+
+Decoded EncodeAndDecode(const std::vector<std::uint8_t> &pixels, CollectingSink &sink) {
+  LzwEncoder encoder;
+  encoder.Encode(pixels.data(), pixels.size(), sink);
+  return Decode(sink.blocks);
+}
+
+TEST(LzwEncoder, OnePixelIsClearPixelEndInFourBytes) {
+  // 256, 0 and 257 at 9 bits each, low bits first: 27 bits in 4 bytes.
+  CollectingSink sink;
+  const std::uint8_t pixel = 0;
+  LzwEncoder encoder;
+  encoder.Encode(&pixel, 1, sink);
+  ASSERT_EQ(sink.blocks.size(), 1u);
+  EXPECT_EQ(sink.blocks[0], (std::vector<std::uint8_t>{0x04, 0x00, 0x01, 0x04, 0x04}));
+}
+
+TEST(LzwEncoder, NoPixelsStillClearAndEnd) {
+  CollectingSink sink;
+  LzwEncoder encoder;
+  encoder.Encode(nullptr, 0, sink);
+  const Decoded decoded = Decode(sink.blocks);
+  ASSERT_EQ(decoded.codes.size(), 2u);
+  EXPECT_EQ(decoded.codes[0].value, 256);
+  EXPECT_EQ(decoded.codes[1].value, 257);
+}
+
+TEST(LzwEncoder, OneColourGivesARunOfGrowingStrings) {
+  // 1 + 2 + ... + 10 pixels: each code stands for a string one longer.
+  CollectingSink sink;
+  const std::vector<std::uint8_t> pixels(55, 7);
+  const Decoded decoded = EncodeAndDecode(pixels, sink);
+  std::vector<int> codes;
+  for (const Code &code : decoded.codes) codes.push_back(code.value);
+  EXPECT_EQ(codes, (std::vector<int>{256, 7, 258, 259, 260, 261, 262, 263, 264, 265, 266, 257}));
+  EXPECT_EQ(decoded.pixels, pixels);
+}
+
+TEST(LzwEncoder, LongStreamsComeIn254ByteSubBlocks) {
+  std::mt19937 random(20261208);
+  std::vector<std::uint8_t> pixels(5000);
+  for (std::uint8_t &pixel : pixels) pixel = static_cast<std::uint8_t>(random());
+  CollectingSink sink;
+  const Decoded decoded = EncodeAndDecode(pixels, sink);
+  ASSERT_GT(sink.blocks.size(), 2u);
+  for (std::size_t i = 0; i + 1 < sink.blocks.size(); ++i) {
+    EXPECT_EQ(sink.blocks[i].size(), 255u) << "block " << i;
+  }
+  EXPECT_GE(sink.blocks.back().size(), 2u);
+  EXPECT_LE(sink.blocks.back().size(), 255u);
+  EXPECT_TRUE(decoded.wellFormed);
+  EXPECT_EQ(decoded.pixels, pixels);
+}
+
+TEST(LzwEncoder, AFullDictionaryIsClearedAt12BitsAndWidthRestartsAt9) {
+  // Random pixels rarely repeat a string, so nearly every pixel adds one.
+  std::mt19937 random(7);
+  std::vector<std::uint8_t> pixels(20000);
+  for (std::uint8_t &pixel : pixels) pixel = static_cast<std::uint8_t>(random());
+  CollectingSink sink;
+  const Decoded decoded = EncodeAndDecode(pixels, sink);
+  ASSERT_TRUE(decoded.wellFormed);
+  EXPECT_EQ(decoded.pixels, pixels);
+  // Codes 1 to 3,838 each add a string, so that code 4,096 would be next;
+  // the next code is the last one of the full dictionary, then the clear.
+  ASSERT_GT(decoded.codes.size(), 3842u);
+  EXPECT_EQ(decoded.codes[0].value, 256);
+  EXPECT_EQ(decoded.codes[3840].value, 256);
+  EXPECT_EQ(decoded.codes[3840].width, 12);
+  EXPECT_EQ(decoded.codes[3841].width, 9);
+  for (std::size_t i = 1; i < 3840; ++i) ASSERT_NE(decoded.codes[i].value, 256) << i;
+  // Width grows one code after the dictionary outgrows it: the 255th code
+  // makes the 512th string, and the code after it is the first of 10 bits.
+  EXPECT_EQ(decoded.codes[255].width, 9);
+  EXPECT_EQ(decoded.codes[256].width, 10);
+  EXPECT_EQ(decoded.codes.back().value, 257);
+}
+
+TEST(LzwEncoder, SeededPicturesRoundTrip) {
+  // Few colours in runs, like a chart: long strings and hash collisions.
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> pixels;
+    while (pixels.size() < 30000) {
+      const auto color = static_cast<std::uint8_t>(random() % (1 + seed % 6));
+      pixels.insert(pixels.end(), 1 + random() % 40, color);
+    }
+    CollectingSink sink;
+    const Decoded decoded = EncodeAndDecode(pixels, sink);
+    ASSERT_TRUE(decoded.wellFormed) << "seed " << seed;
+    ASSERT_EQ(decoded.pixels, pixels) << "seed " << seed;
+  }
+}
+
+}  // namespace
+}  // namespace trendel
