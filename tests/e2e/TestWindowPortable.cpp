@@ -58,6 +58,8 @@ ResourceCounts CountResources() {
   return counts;
 }
 
-std::string DescribeResourceCounts() { return "the portable layer's live-object accounting"; }
+std::string DescribeResourceCounts() {
+  return "GDI objects and handles from the portable layer's live-object accounting";
+}
 
 }  // namespace trendel::testing
