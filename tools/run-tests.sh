@@ -19,3 +19,6 @@ cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTRENDEL_SA
 cmake --build "$root/build/sanitize" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build/sanitize" --output-on-failure -j "$jobs"
+
+echo "== fuzzing the BMP reader for 30 s"
+"$root/tools/run-fuzz.sh" 30

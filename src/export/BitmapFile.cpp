@@ -31,29 +31,29 @@ class FieldWriter {
 
 void WriteHeaders(std::uint8_t *bytes, const BITMAP &bitmap, WORD bitCount, DWORD rowBytes) {
   FieldWriter out(bytes);
-  out.Word(0x4D42);                      // bfType, "BM"
-  out.Dword(PIXEL_OFFSET + rowBytes);    // bfSize
-  out.Word(0);                           // bfReserved1
-  out.Word(0);                           // bfReserved2
-  out.Dword(PIXEL_OFFSET);               // bfOffBits
-  out.Dword(INFO_HEADER_BYTES);          // biSize
+  out.Word(0x4D42);                                // bfType, "BM"
+  out.Dword(PIXEL_OFFSET + rowBytes);              // bfSize
+  out.Word(0);                                     // bfReserved1
+  out.Word(0);                                     // bfReserved2
+  out.Dword(PIXEL_OFFSET);                         // bfOffBits
+  out.Dword(INFO_HEADER_BYTES);                    // biSize
   out.Dword(static_cast<DWORD>(bitmap.bmWidth));   // biWidth
   out.Dword(static_cast<DWORD>(bitmap.bmHeight));  // biHeight, positive: bottom row first
-  out.Word(bitmap.bmPlanes);             // biPlanes
-  out.Word(bitCount);                    // biBitCount
-  out.Dword(BI_RGB);                     // biCompression
-  out.Dword(0);                          // biSizeImage
-  out.Dword(0);                          // biXPelsPerMeter
-  out.Dword(0);                          // biYPelsPerMeter
-  out.Dword(0);                          // biClrUsed
-  out.Dword(0);                          // biClrImportant
+  out.Word(bitmap.bmPlanes);                       // biPlanes
+  out.Word(bitCount);                              // biBitCount
+  out.Dword(BI_RGB);                               // biCompression
+  out.Dword(0);                                    // biSizeImage
+  out.Dword(0);                                    // biXPelsPerMeter
+  out.Dword(0);                                    // biYPelsPerMeter
+  out.Dword(0);                                    // biClrUsed
+  out.Dword(0);                                    // biClrImportant
 }
 
 // Writes all bytes to a new or truncated file; a file that cannot be
 // written completely is removed again.
 bool WriteWholeFile(const char *path, const std::uint8_t *bytes, DWORD count) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   const bool complete = WriteFile(file, bytes, count, &written, nullptr) && written == count;

@@ -2,6 +2,7 @@
 
 #include "ConvertDib.h"
 #include "PackedDib.h"
+#include "WaitCursor.h"
 
 #include <cstring>
 
@@ -16,18 +17,6 @@ BITMAPINFOHEADER ReadHeader(const std::uint8_t *bytes) {
   std::memcpy(&header, bytes, sizeof header);
   return header;
 }
-
-// Shows the wait cursor for as long as it lives, then the cursor before it.
-class WaitCursor {
- public:
-  WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { SetCursor(previous_); }
-  WaitCursor(const WaitCursor &) = delete;
-  WaitCursor &operator=(const WaitCursor &) = delete;
-
- private:
-  HCURSOR previous_;
-};
 
 // A file handle closed when it goes out of scope.
 class OpenFile {
@@ -60,15 +49,17 @@ class OpenFile {
 
 // The header of a BMP file as it goes into the packed block: a colour count
 // of 0 becomes the full table of an indexed picture and an image size of 0
-// the rows' size, so that the block describes itself.
+// the rows' size, so that the block describes itself. Headers LayoutOf
+// rejects anyway are left as they are.
 BITMAPINFOHEADER CompletedHeader(BITMAPINFOHEADER header) {
   if (header.biClrUsed == 0 && header.biBitCount <= 8 && header.biBitCount > 0) {
     header.biClrUsed = 1u << header.biBitCount;
   }
-  if (header.biSizeImage == 0 && header.biWidth > 0 && header.biHeight > 0) {
-    const std::uint64_t rows = RowStride(static_cast<std::uint64_t>(header.biWidth),
-                                         header.biBitCount * header.biPlanes) *
-                               static_cast<std::uint64_t>(header.biHeight);
+  if (header.biSizeImage == 0 && header.biWidth > 0 && header.biHeight > 0 &&
+      header.biPlanes == 1 && IsDibBitCount(header.biBitCount)) {
+    const std::uint64_t rows =
+        RowStride(static_cast<std::uint64_t>(header.biWidth), header.biBitCount) *
+        static_cast<std::uint64_t>(header.biHeight);
     // A size that does not fit stays 0; LayoutOf then rejects the header.
     if (rows <= MAX_PACKED_BYTES) header.biSizeImage = static_cast<DWORD>(rows);
   }
@@ -91,8 +82,12 @@ void CDib::Replace(HGLOBAL block, std::uint8_t *bytes) {
   RebuildPalette();
 }
 
-std::int32_t CDib::Width() const { return bytes_ != nullptr ? ReadHeader(bytes_).biWidth : 0; }
-std::int32_t CDib::Height() const { return bytes_ != nullptr ? ReadHeader(bytes_).biHeight : 0; }
+std::int32_t CDib::Width() const {
+  return bytes_ != nullptr ? ReadHeader(bytes_).biWidth : 0;
+}
+std::int32_t CDib::Height() const {
+  return bytes_ != nullptr ? ReadHeader(bytes_).biHeight : 0;
+}
 std::uint16_t CDib::BitCount() const {
   return bytes_ != nullptr ? ReadHeader(bytes_).biBitCount : 0;
 }
@@ -138,7 +133,8 @@ bool CDib::LoadFromFile(const char *path) {
       layout->packedSize > fileSize - FILE_HEADER_BYTES) {
     return false;
   }
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(layout->packedSize));
+  HGLOBAL block =
+      GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(layout->packedSize));
   if (block == nullptr) return false;
   auto *bytes = static_cast<std::uint8_t *>(GlobalLock(block));
   std::memcpy(bytes, &header, sizeof header);
@@ -175,15 +171,7 @@ void CDib::RebuildPalette() {
 bool CDib::ChangeBitCount(int bitCount) {
   if (block_ == nullptr || !IsDibBitCount(bitCount)) return false;
   if (bitCount == BitCount()) return true;
-  HGLOBAL converted = nullptr;
-  if (bitCount <= 8) {
-    WaitCursor wait;
-    HPALETTE octree = BuildOctreePalette(block_, 1 << bitCount, bitCount);
-    converted = ConvertPackedDib(block_, bitCount, octree);
-    if (octree != nullptr) DeleteObject(octree);
-  } else {
-    converted = ConvertPackedDib(block_, bitCount, nullptr);
-  }
+  HGLOBAL converted = ConvertPicture(block_, bitCount);
   if (converted == nullptr) return false;
   Replace(converted, static_cast<std::uint8_t *>(GlobalLock(converted)));
   return true;

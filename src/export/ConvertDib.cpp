@@ -10,6 +10,7 @@
 
 #include "Octree.h"
 #include "PackedDib.h"
+#include "WaitCursor.h"
 
 #include <algorithm>
 #include <cstring>
@@ -37,7 +38,8 @@ struct FullInfo {
 class LockedBlock {
  public:
   explicit LockedBlock(HGLOBAL block)
-      : block_(block), bytes_(block != nullptr ? static_cast<std::uint8_t *>(GlobalLock(block)) : nullptr) {
+      : block_(block),
+        bytes_(block != nullptr ? static_cast<std::uint8_t *>(GlobalLock(block)) : nullptr) {
     if (bytes_ == nullptr || GlobalSize(block) < INFO_HEADER_BYTES) return;
     BITMAPINFOHEADER header;
     std::memcpy(&header, bytes_, sizeof header);
@@ -154,6 +156,24 @@ std::uint8_t Component(std::uint32_t pixel, DWORD mask, const Shifts &shifts, in
   return static_cast<std::uint8_t>(value);
 }
 
+// Adds a row's colours to the tree a run of one colour at a time.
+void AddRow(Octree &tree, const std::vector<PaletteColor> &row) {
+  for (std::size_t start = 0; start < row.size();) {
+    std::size_t end = start + 1;
+    while (end < row.size() && row[end] == row[start]) ++end;
+    tree.AddColor(row[start].red, row[start].green, row[start].blue,
+                  static_cast<std::uint32_t>(end - start));
+    start = end;
+  }
+}
+
+// Decodes one row of blue-green-red bytes.
+void DecodeBgrRow(const std::uint8_t *bytes, std::vector<PaletteColor> &row) {
+  for (std::size_t x = 0; x < row.size(); ++x, bytes += 3) {
+    row[x] = PaletteColor{bytes[2], bytes[1], bytes[0]};
+  }
+}
+
 // Feeds 16-, 24- and 32-bit rows straight from the block, in stored order;
 // these need no colour table, so no section stands in between.
 void AddDirectPixels(const LockedBlock &block, Octree &tree) {
@@ -165,21 +185,28 @@ void AddDirectPixels(const LockedBlock &block, Octree &tree) {
     std::memcpy(masks, block.Bytes() + INFO_HEADER_BYTES, sizeof masks);
   }
   const Shifts shifts[3] = {ShiftsOf(masks[0]), ShiftsOf(masks[1]), ShiftsOf(masks[2])};
+  const std::size_t bytesPerPixel = static_cast<std::size_t>(layout.bitCount / 8);
+  std::vector<PaletteColor> row(static_cast<std::uint32_t>(layout.width));
   for (std::int32_t y = 0; y < layout.height; ++y) {
-    const std::uint8_t *row = block.Rows() + static_cast<std::size_t>(y) * layout.stride;
-    for (std::int32_t x = 0; x < layout.width; ++x) {
-      if (layout.bitCount == 24) {
-        const std::uint8_t *pixel = row + 3 * static_cast<std::size_t>(x);
-        tree.AddColor(pixel[2], pixel[1], pixel[0]);
-        continue;
+    const std::uint8_t *bytes = block.Rows() + static_cast<std::size_t>(y) * layout.stride;
+    if (layout.bitCount == 24) {
+      DecodeBgrRow(bytes, row);
+    } else if (layout.bitCount == 32 && std::equal(masks, masks + 3, RGB_888_MASKS)) {
+      // Special case: blue, green, red, unused, the layout of every rendering.
+      for (std::size_t x = 0; x < row.size(); ++x, bytes += 4) {
+        row[x] = PaletteColor{bytes[2], bytes[1], bytes[0]};
       }
-      const std::size_t bytes = static_cast<std::size_t>(layout.bitCount / 8);
-      std::uint32_t pixel = 0;
-      for (std::size_t i = 0; i < bytes; ++i) pixel |= std::uint32_t{row[bytes * x + i]} << (8 * i);
-      tree.AddColor(Component(pixel, masks[0], shifts[0], layout.bitCount),
-                    Component(pixel, masks[1], shifts[1], layout.bitCount),
-                    Component(pixel, masks[2], shifts[2], layout.bitCount));
+    } else {
+      for (std::size_t x = 0; x < row.size(); ++x, bytes += bytesPerPixel) {
+        std::uint32_t pixel = bytes[0] | (std::uint32_t{bytes[1]} << 8);
+        if (bytesPerPixel == 4)
+          pixel |= (std::uint32_t{bytes[2]} << 16) | (std::uint32_t{bytes[3]} << 24);
+        row[x] = PaletteColor{Component(pixel, masks[0], shifts[0], layout.bitCount),
+                              Component(pixel, masks[1], shifts[1], layout.bitCount),
+                              Component(pixel, masks[2], shifts[2], layout.bitCount)};
+      }
     }
+    AddRow(tree, row);
   }
 }
 
@@ -191,17 +218,17 @@ bool AddIndexedPixels(const LockedBlock &block, HDC screen, Octree &tree) {
   if (section.Bitmap() == nullptr) return false;
   std::memcpy(section.Bits(), block.Rows(), static_cast<std::size_t>(layout.RowBytes()));
   FullInfo request;
-  request.header = BITMAPINFOHEADER{INFO_HEADER_BYTES, layout.width, layout.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(layout.width) * 3 + 64);
+  request.header = BITMAPINFOHEADER{
+      INFO_HEADER_BYTES, layout.width, layout.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<std::uint8_t> bytes(std::size_t{static_cast<std::uint32_t>(layout.width)} * 3 + 64);
+  std::vector<PaletteColor> row(static_cast<std::uint32_t>(layout.width));
   for (std::int32_t y = 0; y < layout.height; ++y) {
-    if (GetDIBits(screen, section.Bitmap(), static_cast<UINT>(y), 1, row.data(),
+    if (GetDIBits(screen, section.Bitmap(), static_cast<UINT>(y), 1, bytes.data(),
                   reinterpret_cast<BITMAPINFO *>(&request), DIB_RGB_COLORS) != 1) {
       return false;
     }
-    for (std::int32_t x = 0; x < layout.width; ++x) {
-      const std::uint8_t *pixel = row.data() + 3 * static_cast<std::size_t>(x);
-      tree.AddColor(pixel[2], pixel[1], pixel[0]);
-    }
+    DecodeBgrRow(bytes.data(), row);
+    AddRow(tree, row);
   }
   return true;
 }
@@ -273,8 +300,17 @@ HGLOBAL ConvertPackedDib(HGLOBAL block, int bitCount, HPALETTE palette) {
   const ScreenDc screen;
 
   FullInfo target;
-  target.header = BITMAPINFOHEADER{INFO_HEADER_BYTES, layout.width, layout.height, 1,
-                                   static_cast<WORD>(bitCount), BI_RGB, 0, 0, 0, 0, 0};
+  target.header = BITMAPINFOHEADER{INFO_HEADER_BYTES,
+                                   layout.width,
+                                   layout.height,
+                                   1,
+                                   static_cast<WORD>(bitCount),
+                                   BI_RGB,
+                                   0,
+                                   0,
+                                   0,
+                                   0,
+                                   0};
   const UINT tableSize = bitCount <= 8 ? 1u << bitCount : 0u;
   if (palette != nullptr) {
     FillTable(palette, target.colors, tableSize);
@@ -307,9 +343,20 @@ HGLOBAL ConvertPackedDib(HGLOBAL block, int bitCount, HPALETTE palette) {
   target.header.biSizeImage = static_cast<DWORD>(rowBytes);
   std::memcpy(bytes, &target.header, INFO_HEADER_BYTES);
   std::memcpy(bytes + INFO_HEADER_BYTES, target.colors, tableBytes);
-  std::memcpy(bytes + INFO_HEADER_BYTES + tableBytes, to.Bits(), static_cast<std::size_t>(rowBytes));
+  std::memcpy(bytes + INFO_HEADER_BYTES + tableBytes, to.Bits(),
+              static_cast<std::size_t>(rowBytes));
   GlobalUnlock(result);
   return result;
+}
+
+HGLOBAL ConvertPicture(HGLOBAL block, int bitCount) {
+  if (!IsDibBitCount(bitCount)) return nullptr;
+  if (bitCount > 8) return ConvertPackedDib(block, bitCount, nullptr);
+  const WaitCursor wait;
+  HPALETTE octree = BuildOctreePalette(block, 1 << bitCount, bitCount);
+  HGLOBAL converted = ConvertPackedDib(block, bitCount, octree);
+  if (octree != nullptr) DeleteObject(octree);
+  return converted;
 }
 
 }  // namespace trendel

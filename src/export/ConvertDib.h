@@ -19,4 +19,10 @@ HPALETTE BuildOctreePalette(HGLOBAL block, int maxColors, int colorBits);
 // halftone palette.
 HGLOBAL ConvertPackedDib(HGLOBAL block, int bitCount, HPALETTE palette);
 
+// The picture at bitCount bits per pixel in a new block that belongs to the
+// caller, as CDib::ChangeBitCount makes it: for 8 bits and fewer with the
+// octree palette of at most 2^bitCount colours at bitCount bits of
+// precision, above 8 bits with no palette. Null when it cannot be made.
+HGLOBAL ConvertPicture(HGLOBAL block, int bitCount);
+
 }  // namespace trendel

@@ -2,6 +2,7 @@
 // first without padding, then the file structure around the LZW code stream.
 #include "GifFile.h"
 
+#include "ConvertDib.h"
 #include "PackedDib.h"
 #include "platform/Streams.h"
 
@@ -44,12 +45,12 @@ void PutWord(std::FILE *file, std::int32_t value) {
 
 void WriteScreenAndColors(std::FILE *file, std::int32_t width, std::int32_t height, int background,
                           const int red[], const int green[], const int blue[]) {
-  std::fwrite("GIF87a", 1, 6, file);  // signature and version
-  PutWord(file, width);               // logical screen width
-  PutWord(file, height);              // logical screen height
-  std::fputc(SCREEN_FLAGS, file);     // global colour table flags
+  std::fwrite("GIF87a", 1, 6, file);    // signature and version
+  PutWord(file, width);                 // logical screen width
+  PutWord(file, height);                // logical screen height
+  std::fputc(SCREEN_FLAGS, file);       // global colour table flags
   std::fputc(background & 0xFF, file);  // background colour index
-  std::fputc(0, file);                // pixel aspect ratio: none given
+  std::fputc(0, file);                  // pixel aspect ratio: none given
   for (int i = 0; i < COLOR_TABLE_ENTRIES; ++i) {
     std::fputc(red[i] & 0xFF, file);
     std::fputc(green[i] & 0xFF, file);
@@ -58,13 +59,13 @@ void WriteScreenAndColors(std::FILE *file, std::int32_t width, std::int32_t heig
 }
 
 void WriteImageDescriptor(std::FILE *file, std::int32_t width, std::int32_t height) {
-  std::fputc(IMAGE_SEPARATOR, file);       // image separator
-  PutWord(file, 0);                        // image left
-  PutWord(file, 0);                        // image top
-  PutWord(file, width);                    // image width
-  PutWord(file, height);                   // image height
-  std::fputc(IMAGE_FLAGS, file);           // local colour table and interlace flags
-  std::fputc(LZW_MINIMUM_CODE_SIZE, file); // LZW minimum code size
+  std::fputc(IMAGE_SEPARATOR, file);        // image separator
+  PutWord(file, 0);                         // image left
+  PutWord(file, 0);                         // image top
+  PutWord(file, width);                     // image width
+  PutWord(file, height);                    // image height
+  std::fputc(IMAGE_FLAGS, file);            // local colour table and interlace flags
+  std::fputc(LZW_MINIMUM_CODE_SIZE, file);  // LZW minimum code size
 }
 
 // The 8-bit rows of a packed picture, top row first, without row padding.
@@ -88,30 +89,35 @@ int GifFile::Fail(const char *text) {
   return 0;
 }
 
+// The source is read, never changed: a picture of another depth is
+// converted into a working CDib of its own.
 int GifFile::WriteFromDib(const char *path, const CDib *source) {
-  if (source == nullptr) return 0;
-  HGLOBAL copy = CopyPackedDib(source->Handle());
-  if (copy == nullptr) return 0;
+  if (source == nullptr || source->Handle() == nullptr) return 0;
   CDib working;
-  if (!working.Attach(copy)) {
-    GlobalFree(copy);
-    return 0;
+  const CDib *picture = source;
+  if (source->BitCount() != 8) {
+    HGLOBAL converted = ConvertPicture(source->Handle(), 8);
+    if (converted == nullptr) return 0;
+    if (!working.Attach(converted)) {
+      GlobalFree(converted);
+      return 0;
+    }
+    picture = &working;
   }
-  if (working.BitCount() != 8 && !working.ChangeBitCount(8)) return 0;
-
-  int red[COLOR_TABLE_ENTRIES] = {}, green[COLOR_TABLE_ENTRIES] = {}, blue[COLOR_TABLE_ENTRIES] = {};
+  int red[COLOR_TABLE_ENTRIES] = {}, green[COLOR_TABLE_ENTRIES] = {},
+      blue[COLOR_TABLE_ENTRIES] = {};
   PALETTEENTRY entries[COLOR_TABLE_ENTRIES] = {};
-  if (working.Palette() != nullptr) {
-    GetPaletteEntries(working.Palette(), 0, COLOR_TABLE_ENTRIES, entries);
+  if (picture->Palette() != nullptr) {
+    GetPaletteEntries(picture->Palette(), 0, COLOR_TABLE_ENTRIES, entries);
   }
   for (int i = 0; i < COLOR_TABLE_ENTRIES; ++i) {
     red[i] = entries[i].peRed;
     green[i] = entries[i].peGreen;
     blue[i] = entries[i].peBlue;
   }
-  const std::unique_ptr<std::uint8_t[]> rows = TopDownRows(working);
+  const std::unique_ptr<std::uint8_t[]> rows = TopDownRows(*picture);
   if (!rows) return 0;
-  return WriteIndexed(path, rows.get(), working.Width(), working.Height(), 0, red, green, blue);
+  return WriteIndexed(path, rows.get(), picture->Width(), picture->Height(), 0, red, green, blue);
 }
 
 int GifFile::WriteIndexed(const char *path, const std::uint8_t *pixels, std::int32_t width,

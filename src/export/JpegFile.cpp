@@ -3,6 +3,7 @@
 // handed to the compressor one row at a time.
 #include "JpegFile.h"
 
+#include "ConvertDib.h"
 #include "PackedDib.h"
 #include "platform/Streams.h"
 
@@ -12,13 +13,11 @@
 #include <memory>
 #include <new>
 
-// After <windows.h> (through CDib.h), so that on Windows jpeglib.h takes the
-// `boolean` that <windows.h> already declared instead of typedefing its own;
-// the libjpeg-turbo build for Windows uses that same unsigned char.
-#ifdef _WIN32
-#ifndef HAVE_BOOLEAN
+// After <windows.h> (through CDib.h): when <windows.h> has declared its
+// `boolean` (unsigned char, in rpcndr.h), jpeglib.h must not typedef its own
+// int over it. libjpeg-turbo's Windows build uses that same unsigned char.
+#if defined(_WIN32) && defined(__RPCNDR_H__) && !defined(HAVE_BOOLEAN)
 #define HAVE_BOOLEAN
-#endif
 #endif
 #include <jpeglib.h>
 
@@ -46,8 +45,8 @@ struct ErrorManager {
 // back here by longjmp: that jump skips destructors, so nothing between the
 // setjmp and the library's calls may be a C++ object that has one. The
 // locals are plain data, and the ones changed after setjmp are volatile.
-Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width,
-                     JDIMENSION height, int quality) {
+Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width, JDIMENSION height,
+                     int quality) {
   jpeg_compress_struct compressor;
   ErrorManager errors;
   std::FILE *volatile file = nullptr;
@@ -108,19 +107,24 @@ std::unique_ptr<std::uint8_t[]> TopDownRgbRows(const CDib &dib) {
 
 }  // namespace
 
+// The source is read, never changed: a picture of another depth is
+// converted into a working CDib of its own.
 int JpegFile::WriteFromDib(const char *path, const CDib *source, int quality) {
-  if (source == nullptr) return 0;
-  HGLOBAL copy = CopyPackedDib(source->Handle());
-  if (copy == nullptr) return 0;
+  if (source == nullptr || source->Handle() == nullptr) return 0;
   CDib working;
-  if (!working.Attach(copy)) {
-    GlobalFree(copy);
-    return 0;
+  const CDib *picture = source;
+  if (source->BitCount() != 24) {
+    HGLOBAL converted = ConvertPicture(source->Handle(), 24);
+    if (converted == nullptr) return 0;
+    if (!working.Attach(converted)) {
+      GlobalFree(converted);
+      return 0;
+    }
+    picture = &working;
   }
-  if (working.BitCount() != 24 && !working.ChangeBitCount(24)) return 0;
-  const std::unique_ptr<std::uint8_t[]> rows = TopDownRgbRows(working);
+  const std::unique_ptr<std::uint8_t[]> rows = TopDownRgbRows(*picture);
   if (!rows) return 0;
-  return WriteRgb(path, rows.get(), working.Width(), working.Height(), quality);
+  return WriteRgb(path, rows.get(), picture->Width(), picture->Height(), quality);
 }
 
 int JpegFile::WriteRgb(const char *path, const std::uint8_t *rgb, std::int32_t width,

@@ -30,13 +30,12 @@ void LzwEncoder::ClearDictionary() {
   std::fill(hashKeys_, hashKeys_ + HASH_SLOTS, FREE_SLOT);
 }
 
-// Looks the key up from its first slot; `slot` ends on the key's slot when
-// found, and otherwise on the slot where it would go. A slot holding key 0
-// also ends the probe, a trait of this classic table that keeps the code
-// stream byte for byte what it has always been; it only costs compression.
-bool LzwEncoder::FindString(std::int32_t key, int &slot) const {
-  if (hashKeys_[slot] == key) return true;
-  if (hashKeys_[slot] < 0) return false;
+// Looks the key up past its first slot, which the caller has found taken by
+// another key; `slot` ends on the key's slot when found, and otherwise on the
+// slot where it would go. A slot holding key 0 also ends the probe, a trait
+// of this classic table that keeps the code stream byte for byte what it has
+// always been; it only costs compression.
+bool LzwEncoder::ProbeString(std::int32_t key, int &slot) const {
   const int step = slot == 0 ? 1 : HASH_SLOTS - slot;
   do {
     slot -= step;
@@ -68,7 +67,7 @@ void LzwEncoder::Encode(const std::uint8_t *pixels, std::size_t count, PacketSin
       const int pixel = pixels[i];
       const std::int32_t key = (pixel << PIXEL_KEY_SHIFT) + prefix;
       int slot = (pixel << HASH_SHIFT) ^ prefix;
-      if (FindString(key, slot)) {
+      if (hashKeys_[slot] == key || (hashKeys_[slot] >= 0 && ProbeString(key, slot))) {
         prefix = hashCodes_[slot];
         continue;
       }

@@ -42,7 +42,7 @@ class LzwEncoder {
   // The dictionary: strings of (prefix code, pixel) in an open-addressing
   // hash table, probed backwards by a step that depends on the first slot.
   void ClearDictionary();
-  bool FindString(std::int32_t key, int &slot) const;
+  bool ProbeString(std::int32_t key, int &slot) const;
   void AddString(std::int32_t key, int slot);
 
   // The code writer: codes into the bit accumulator, bytes into the packet,

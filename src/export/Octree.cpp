@@ -56,9 +56,12 @@ Octree::Node *Octree::NewNode(int level) {
   return node;
 }
 
-void Octree::FreeNode(Node *node) { freeNodes_.push_back(node); }
+void Octree::FreeNode(Node *node) {
+  freeNodes_.push_back(node);
+}
 
-void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                      std::uint32_t count) {
   const std::uint32_t color = ColorKey(red, green, blue);
   Node *leaf = lastLeaf_ != nullptr && lastColor_ == color ? lastLeaf_ : nullptr;
   bool newLeaf = false;
@@ -71,16 +74,16 @@ void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
       }
       if ((*slot)->isLeaf) break;
       const int shift = 7 - level;
-      const int index = (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) |
-                        ((blue >> shift) & 1);
+      const int index =
+          (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
       slot = &(*slot)->children[index];
     }
     leaf = *slot;
   }
-  ++leaf->pixelCount;
-  leaf->redSum += red;
-  leaf->greenSum += green;
-  leaf->blueSum += blue;
+  leaf->pixelCount += count;
+  leaf->redSum += std::uint64_t{red} * count;
+  leaf->greenSum += std::uint64_t{green} * count;
+  leaf->blueSum += std::uint64_t{blue} * count;
   lastColor_ = color;
   lastLeaf_ = leaf;
   if (newLeaf) {

@@ -29,9 +29,11 @@ class Octree {
   Octree(const Octree &) = delete;
   Octree &operator=(const Octree &) = delete;
 
-  // Build and reduce: adds one pixel, then folds leaves together until there
-  // are at most maxColors of them.
-  void AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+  // Build and reduce: adds `count` pixels of one colour, then folds leaves
+  // together until there are at most maxColors of them. A run of pixels
+  // gives the same tree as the same pixels one by one: only the first of
+  // them can make a leaf.
+  void AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint32_t count = 1);
 
   // Assign: the leaves depth first, children in index order, each the
   // integer average of the pixels it gathered.
@@ -64,7 +66,7 @@ class Octree {
   Node *reducible_[MAX_COLOR_BITS + 1] = {};
 
   // The leaf of the last colour added, valid until the next reduction: a
-  // picture's long runs of one colour then skip the walk down the tree.
+  // colour that comes back skips the walk down the tree.
   std::uint32_t lastColor_ = 0;
   Node *lastLeaf_ = nullptr;
 

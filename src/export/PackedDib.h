@@ -19,11 +19,11 @@ struct PackedLayout {
   std::int32_t width = 0;
   std::int32_t height = 0;
   int bitCount = 0;
-  std::uint32_t colorCount = 0;     // biClrUsed, or 2^bitCount for 8 bits and fewer
-  std::uint64_t stride = 0;         // bytes per row
-  std::uint64_t imageSize = 0;      // biSizeImage, or stride x height
-  std::uint64_t pixelOffset = 0;    // header, masks and colour table
-  std::uint64_t packedSize = 0;     // pixel offset + image size
+  std::uint32_t colorCount = 0;   // biClrUsed, or 2^bitCount for 8 bits and fewer
+  std::uint64_t stride = 0;       // bytes per row
+  std::uint64_t imageSize = 0;    // biSizeImage, or stride x height
+  std::uint64_t pixelOffset = 0;  // header, masks and colour table
+  std::uint64_t packedSize = 0;   // pixel offset + image size
 
   std::uint64_t RowBytes() const { return stride * static_cast<std::uint64_t>(height); }
 };

@@ -10,12 +10,15 @@ namespace {
 
 constexpr DWORD TEMP_PATH_BUFFER = 1024;
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 // Calls `visit(position, byte)` for the first byte of every character.
 template <typename Visit>
 void ForEachCharacter(const char *text, Visit visit) {
-  for (std::size_t i = 0; text[i] != '\0'; i += static_cast<std::size_t>(CodePageCharacterBytes(text + i))) {
+  for (std::size_t i = 0; text[i] != '\0';
+       i += static_cast<std::size_t>(CodePageCharacterBytes(text + i))) {
     visit(i, text[i]);
   }
 }

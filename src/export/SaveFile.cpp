@@ -56,8 +56,8 @@ class TemporaryFile {
           stem + (attempt == 0 ? std::string() : "-" + std::to_string(attempt)) + ".tmp";
       if (name.size() + 1 > sizeof path_) return false;
       std::memcpy(path_, name.c_str(), name.size() + 1);
-      HANDLE file = CreateFileA(path_, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      HANDLE file =
+          CreateFileA(path_, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
       if (file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
         reserved_ = true;

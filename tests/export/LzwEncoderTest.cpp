@@ -42,7 +42,8 @@ Decoded Decode(const std::vector<std::vector<std::uint8_t>> &blocks) {
   std::vector<std::vector<std::uint8_t>> table;
   auto reset = [&] {
     table.assign(258, {});
-    for (int i = 0; i < 256; ++i) table[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(i)};
+    for (int i = 0; i < 256; ++i)
+      table[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(i)};
   };
   reset();
   int width = 9;

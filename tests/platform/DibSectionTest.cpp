@@ -83,7 +83,8 @@ class DibSections : public ::testing::Test {
 
 TEST_F(DibSections, EveryDepthRoundTripsColoursItCanHold) {
   // Colours every layout holds exactly: 0x84 is 5-bit 0x10 widened.
-  const COLORREF colors[4] = {RGB(255, 0, 0), RGB(0, 0x84, 0), RGB(0, 0, 255), RGB(0x84, 0x84, 0x84)};
+  const COLORREF colors[4] = {RGB(255, 0, 0), RGB(0, 0x84, 0), RGB(0, 0, 255),
+                              RGB(0x84, 0x84, 0x84)};
   for (int bitCount : {1, 4, 8, 16, 24, 32}) {
     SCOPED_TRACE(bitCount);
     Info info(5, 3, bitCount);
@@ -139,7 +140,7 @@ TEST_F(DibSections, ColoursGoToTheNearestTableEntryAndTiesToTheLowestIndex) {
   info.colors[3] = RGBQUAD{255, 255, 255, 0};
   Section section(info);
   Canvas source(6, 1);
-  const COLORREF colors[6] = {RGB(150, 0, 0), RGB(50, 0, 0),    RGB(190, 10, 0),
+  const COLORREF colors[6] = {RGB(150, 0, 0), RGB(50, 0, 0),      RGB(190, 10, 0),
                               RGB(0, 0, 0),   RGB(128, 128, 128), RGB(250, 250, 240)};
   for (int x = 0; x < 6; ++x) Paint(source, x, 0, colors[x]);
   BitBlt(section.dc(), 0, 0, 6, 1, source.dc(), 0, 0, SRCCOPY);
@@ -200,8 +201,8 @@ TEST_F(DibSections, SixteenBitFieldsWidenByRepeatingTopBitsAndNarrowByTruncating
     Paint(target, 1, 0, RGB(7, 7, 7));
     BitBlt(section.dc(), 1, 0, 1, 1, target.dc(), 1, 0, SRCCOPY);
     BitBlt(target.dc(), 1, 0, 1, 1, section.dc(), 1, 0, SRCCOPY);
-    EXPECT_EQ(target.At(1, 0), (GetRValue(test.narrowed) << 16) |
-                                   (GetGValue(test.narrowed) << 8) | GetBValue(test.narrowed));
+    EXPECT_EQ(target.At(1, 0), (GetRValue(test.narrowed) << 16) | (GetGValue(test.narrowed) << 8) |
+                                   GetBValue(test.narrowed));
   }
   // BI_RGB at 16 bits is 5-5-5.
   Info plain(1, 1, 16);
@@ -227,8 +228,9 @@ TEST_F(DibSections, CreationRejectsLayoutsGdiRejects) {
   const struct {
     int width, height, bitCount;
     DWORD compression;
-  } rejected[] = {{3, 2, 2, BI_RGB},  {3, 2, 15, BI_RGB}, {0, 2, 24, BI_RGB},
-                  {-3, 2, 24, BI_RGB}, {3, 0, 24, BI_RGB}, {3, 2, 24, BI_BITFIELDS},
+  } rejected[] = {{3, 2, 2, BI_RGB},       {3, 2, 15, BI_RGB},
+                  {0, 2, 24, BI_RGB},      {-3, 2, 24, BI_RGB},
+                  {3, 0, 24, BI_RGB},      {3, 2, 24, BI_BITFIELDS},
                   {3, 2, 8, BI_BITFIELDS}, {1 << 20, 1 << 12, 32, BI_RGB}};
   for (const auto &layout : rejected) {
     Info info(layout.width, layout.height, layout.bitCount, layout.compression);

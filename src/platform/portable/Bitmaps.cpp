@@ -46,9 +46,13 @@ constexpr DWORD RGB_555_MASKS[3] = {0x7C00, 0x03E0, 0x001F};
 constexpr DWORD RGB_888_MASKS[3] = {0xFF0000, 0x00FF00, 0x0000FF};
 
 // Rows are padded to whole 32-bit words.
-long long StrideOf(long long width, int bitCount) { return (width * bitCount + 31) / 32 * 4; }
+long long StrideOf(long long width, int bitCount) {
+  return (width * bitCount + 31) / 32 * 4;
+}
 
-bool IsIndexed(int bitCount) { return bitCount <= 8; }
+bool IsIndexed(int bitCount) {
+  return bitCount <= 8;
+}
 
 bool IsSupportedBitCount(int bitCount) {
   return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
@@ -167,12 +171,15 @@ class NearestColor {
       : table_(table), count_(count), keys_(CACHE_SIZE, EMPTY), indices_(CACHE_SIZE) {}
 
   std::uint8_t IndexOf(std::uint32_t pixel) {
+    if (pixel == lastPixel_) return lastIndex_;
+    lastPixel_ = pixel;
     const std::size_t slot = (pixel * 2654435761u) >> (32 - CACHE_BITS);
     if (keys_[slot] != pixel) {
       keys_[slot] = pixel;
       indices_[slot] = Search(pixel);
     }
-    return indices_[slot];
+    lastIndex_ = indices_[slot];
+    return lastIndex_;
   }
 
  private:
@@ -200,6 +207,9 @@ class NearestColor {
 
   const RGBQUAD *table_;
   int count_;
+  // Neighbouring pixels are mostly the same colour.
+  std::uint32_t lastPixel_ = EMPTY;
+  std::uint8_t lastIndex_ = 0;
   std::vector<std::uint32_t> keys_;
   std::vector<std::uint8_t> indices_;
 };
@@ -248,9 +258,11 @@ void EncodeRow(const PixelRows &rows, int x, int y, int count, const std::uint32
                NearestColor *matcher) {
   std::uint8_t *row = rows.Row(y);
   switch (rows.bitCount) {
+    case 8:
+      for (int i = 0; i < count; ++i) row[x + i] = matcher->IndexOf(pixels[i]);
+      break;
     case 1:
-    case 4:
-    case 8: {
+    case 4: {
       const int perByte = 8 / rows.bitCount;
       const unsigned mask = (1u << rows.bitCount) - 1;
       for (int i = 0; i < count; ++i) {
@@ -318,8 +330,8 @@ std::optional<DibFormat> ReadFormat(const BITMAPINFO &info) {
   DibFormat format;
   format.bitCount = header.biBitCount;
   format.compression = header.biCompression;
-  const bool bitFields = header.biCompression == BI_BITFIELDS &&
-                         (header.biBitCount == 16 || header.biBitCount == 32);
+  const bool bitFields =
+      header.biCompression == BI_BITFIELDS && (header.biBitCount == 16 || header.biBitCount == 32);
   if (header.biSize != sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 ||
       !IsSupportedBitCount(header.biBitCount) || header.biWidth <= 0 || header.biHeight == 0 ||
       header.biHeight == std::numeric_limits<LONG>::min() ||
@@ -373,14 +385,29 @@ std::vector<RGBQUAD> RequestedColorTable(const Bitmap &bitmap, int bitCount) {
 bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &sourceRows,
                   const PixelRows &target, int targetX, const std::vector<int> &targetRows,
                   int columns) {
+  // Special case: one plain 32-bit layout to another needs no row buffer.
+  if (IsPlainRgb(source) && IsPlainRgb(target)) {
+    for (std::size_t i = 0; i < sourceRows.size(); ++i) {
+      const auto *from =
+          reinterpret_cast<const std::uint32_t *>(source.Row(sourceRows[i])) + sourceX;
+      auto *to = reinterpret_cast<std::uint32_t *>(target.Row(targetRows[i])) + targetX;
+      // An overlapping copy within one row runs in the direction that reads
+      // every pixel before it is overwritten.
+      if (to > from && to < from + columns) {
+        for (int x = columns - 1; x >= 0; --x) to[x] = from[x] & 0x00FFFFFF;
+      } else {
+        for (int x = 0; x < columns; ++x) to[x] = from[x] & 0x00FFFFFF;
+      }
+    }
+    return true;
+  }
   try {
     std::vector<std::uint32_t> row(static_cast<std::size_t>(columns));
     std::optional<NearestColor> matcher;
     if (IsIndexed(target.bitCount)) matcher.emplace(target.colorTable, 1 << target.bitCount);
     for (std::size_t i = 0; i < sourceRows.size(); ++i) {
       DecodeRow(source, sourceX, sourceRows[i], columns, row.data());
-      EncodeRow(target, targetX, targetRows[i], columns, row.data(),
-                matcher ? &*matcher : nullptr);
+      EncodeRow(target, targetX, targetRows[i], columns, row.data(), matcher ? &*matcher : nullptr);
     }
   } catch (const std::bad_alloc &) {
     return false;
@@ -486,7 +513,8 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT firstRow, UINT rowCount, LPVOID bits,
   if (bits == nullptr) return TRUE;
 
   const long long height = format->height;
-  const long long copied = firstRow >= height ? 0 : std::min<long long>(rowCount, height - firstRow);
+  const long long copied =
+      firstRow >= height ? 0 : std::min<long long>(rowCount, height - firstRow);
   // The caller's buffer holds only the copied scan lines, from firstRow on.
   DibFormat window = *format;
   window.height = std::max(copied, 1LL);
@@ -529,7 +557,8 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits
     bitmap->compression = format->compression;
     std::copy(format->masks, format->masks + 3, bitmap->colorMasks);
     bitmap->stride = static_cast<std::size_t>(format->stride);
-    bitmap->bits.reset(new std::uint8_t[bitmap->stride * static_cast<std::size_t>(format->height)]());
+    bitmap->bits.reset(
+        new std::uint8_t[bitmap->stride * static_cast<std::size_t>(format->height)]());
     if (IsIndexed(format->bitCount)) {
       const std::size_t size = std::size_t{1} << format->bitCount;
       const DWORD used = info->bmiHeader.biClrUsed;
@@ -558,4 +587,6 @@ UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD *colors) {
   return changed;
 }
 
-BOOL GdiFlush() { return TRUE; }
+BOOL GdiFlush() {
+  return TRUE;
+}

@@ -45,9 +45,9 @@ void DestroyDeviceContext(HDC dc) {
 
 std::optional<Surface> SurfaceOf(const Bitmap &bitmap) {
   // A 32-bit DIB section with other bit fields than 0x00RRGGBB is no surface.
-  const bool plainLayout = bitmap.compression == BI_RGB || (bitmap.colorMasks[0] == 0xFF0000 &&
-                                                            bitmap.colorMasks[1] == 0x00FF00 &&
-                                                            bitmap.colorMasks[2] == 0x0000FF);
+  const bool plainLayout = bitmap.compression == BI_RGB ||
+                           (bitmap.colorMasks[0] == 0xFF0000 && bitmap.colorMasks[1] == 0x00FF00 &&
+                            bitmap.colorMasks[2] == 0x0000FF);
   if (bitmap.bitCount != 32 || bitmap.bits == nullptr || !plainLayout) return std::nullopt;
   Surface surface;
   surface.width = bitmap.width;
