@@ -28,15 +28,16 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   }
 }
 
-void RegisterWindowClass() {
-  static const ATOM atom = [] {
+// Registers the window class once per process; false when that failed.
+bool RegisterWindowClass() {
+  static const bool registered = [] {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = WINDOW_CLASS;
-    return RegisterClassA(&windowClass);
+    return RegisterClassA(&windowClass) != 0;
   }();
-  (void)atom;
+  return registered;
 }
 
 // Handles whatever the system has sent or posted, so that nothing arrives
@@ -80,14 +81,18 @@ Image ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
   return image;
 }
 
+// No GDI handle table, Windows' or Wine's, has more entries than this.
+constexpr std::size_t GDI_HANDLE_LIMIT = 65536;
+
 // The free slots of the process's GDI handle table: creating pens until the
 // table is full, then deleting them again. Every live object takes a slot.
 std::int64_t FreeGdiSlots() {
   std::vector<HGDIOBJ> pens;
-  pens.reserve(70000);
-  while (HGDIOBJ pen = CreatePen(PS_SOLID, 1, 0)) {
+  pens.reserve(GDI_HANDLE_LIMIT);
+  while (pens.size() < GDI_HANDLE_LIMIT) {
+    HGDIOBJ pen = CreatePen(PS_SOLID, 1, 0);
+    if (pen == nullptr) break;
     pens.push_back(pen);
-    if (pens.size() == pens.capacity()) break;
   }
   for (HGDIOBJ pen : pens) DeleteObject(pen);
   return static_cast<std::int64_t>(pens.size());
@@ -144,7 +149,7 @@ bool HandleCountReported() {
 }  // namespace
 
 TestWindow::TestWindow(int width, int height) {
-  RegisterWindowClass();
+  if (!RegisterWindowClass()) return;
   window_ = CreateWindowExA(0, WINDOW_CLASS, "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (window_ != nullptr) PaintWhite(window_);
