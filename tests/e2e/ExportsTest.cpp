@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace trendel::testing {
 namespace {
@@ -212,6 +213,34 @@ TEST_F(Exports, PointerNearerThePlotEndThanTheOnlyCategoryRetitlesTheActiveWindo
   EXPECT_EQ(Trendel_MouseMove(Window(), 0, 340, 200), TRENDEL_OK);
   EXPECT_GT(CountInColumn(window_.Pixels(), 332, PLOT_TOP, 150, TRACKING_GREY), 80);
   Trendel_MouseMove(Window(), 0, -1, -1);
+}
+
+// The scale's arithmetic is double arithmetic on every build: 3 x 0.3 falls
+// short of 0.9 in doubles, so a scale from 0 to 0.9 by 0.3 has a fourth step.
+// Carried out with more precision (the x87 registers of a 32-bit build) the
+// product reaches 0.9 and a tick would go missing.
+TEST_F(Exports, ScaleStepsFollowDoubleArithmetic) {
+  TestWindow window(400, 300);
+  GraphArguments graph;
+  graph.seriesNames = {"Share"};
+  graph.categoryNames = {"a", "b", "c", "d"};
+  graph.values = {0.1, 0.45, 0.3, 0.9};
+  graph.rowCount = 1;
+  graph.columnCount = 4;
+  graph.scaleMode = "BY_STEP";
+  graph.step = 0.3;
+  ASSERT_EQ(graph.Load(window.Handle()), TRENDEL_OK);
+  StopTracking();
+  ASSERT_EQ(Trendel_DrawGraph(window.Handle()), TRENDEL_OK);
+  // "0.900000" puts the value axis at x 98 and the category axis at y 230;
+  // four steps over 180 pixels put ticks 45 apart, reaching x 100.
+  const Image image = window.Pixels();
+  std::vector<int> tickRows;
+  for (int y = PLOT_TOP; y < 229; ++y) {
+    if (image.At(100, y) == BLACK) tickRows.push_back(y);
+  }
+  EXPECT_EQ(tickRows, (std::vector<int>{50, 95, 140, 185}));
+  Trendel_Destroy(window.Handle());
 }
 
 TEST_F(Exports, RedrawSwitchAndFailedLoadsKeepWhatTheWindowShows) {
