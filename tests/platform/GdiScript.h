@@ -1,0 +1,93 @@
+// Replays a script of the GDI oracle's language through the portable layer, so
+// that one script gives both the oracle's image and ours. One command per
+// line; blank lines and lines whose first word starts with '#' are skipped.
+// Commands known here:
+//   canvas W H                   a new memory DC with a black W x H bitmap
+//   pen STYLE WIDTH COLOR        CreatePen and select it (0 = PS_SOLID, 2 = PS_DOT)
+//   brush COLOR                  CreateSolidBrush and select it
+//   restore pen|brush|...        select what the last pen/brush/... replaced and delete it
+//   rect L T R B, ellipse L T R B, moveto X Y, lineto X Y
+//   bitblt DX DY W H SX SY [ROP] BitBlt within the canvas (ROP by name or number)
+//   fill C [L T R B]             FillRect, which the library never calls: painted here
+//   textcolor C, bkcolor C, bkmode OPAQUE|TRANSPARENT
+//   dump FILE                    writes the canvas as a binary PPM
+//   show, colors, bbox, echo, state, metrics   print in the oracle; ignored here
+// A COLOR is #RRGGBB or a COLORREF number (0x00BBGGRR, decimal, or octal with
+// a leading 0). More commands (a font and text group, say) join through
+// Define, and the selection stack of `restore` takes any kind name.
+#pragma once
+
+#include "Canvas.h"
+#include "support/Ppm.h"
+
+#include <functional>
+#include <istream>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace trendel::testing {
+
+// One command line, split into words; words[0] is the command.
+struct ScriptLine {
+  std::string text;
+  std::vector<std::string> words;
+  std::vector<std::size_t> offsets;  // where each word starts in text
+
+  // The text from word `index` to the end of the line, as written: the last
+  // argument of commands such as the oracle's `text X Y STRING`.
+  std::string RestFrom(std::size_t index) const;
+};
+
+// What a command throws when it cannot run; GdiScript adds the line number.
+struct ScriptError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class GdiScript {
+ public:
+  using Command = std::function<void(GdiScript &, const ScriptLine &)>;
+
+  GdiScript();
+  ~GdiScript();
+  GdiScript(const GdiScript &) = delete;
+  GdiScript &operator=(const GdiScript &) = delete;
+
+  // Adds or replaces a command.
+  void Define(const std::string &name, Command command);
+
+  // Runs every line; on the first failure stops and returns false, with
+  // error() as "line N: message".
+  bool Run(std::istream &script);
+  bool RunFile(const std::string &path);
+  const std::string &error() const { return error_; }
+
+  // The canvas as it stands; an empty image before the first `canvas`.
+  Image Picture() const;
+
+  // For commands: the canvas's DC (an error before the first `canvas`),
+  // selection that `restore` can undo, and the argument parsers.
+  HDC dc() const;
+  void SelectCreated(const std::string &kind, HGDIOBJ created);
+  void Restore(const std::string &kind);
+  static int Number(const ScriptLine &line, std::size_t index);
+  static COLORREF Color(const ScriptLine &line, std::size_t index);
+
+ private:
+  struct Selection {
+    HGDIOBJ created;
+    HGDIOBJ previous;
+  };
+  void NewCanvas(int width, int height);
+  void RestoreAll();
+
+  std::map<std::string, Command> commands_;
+  std::unique_ptr<Canvas> canvas_;
+  std::map<std::string, std::vector<Selection>> selections_;
+  std::string error_;
+};
+
+}  // namespace trendel::testing
