@@ -99,6 +99,7 @@ std::uint8_t *CDib::Bits() const {
 
 bool CDib::Attach(HGLOBAL block) {
   if (block == nullptr) return false;
+  if (block == block_) return true;  // already ours: freeing it would lose it
   auto *bytes = static_cast<std::uint8_t *>(GlobalLock(block));
   if (bytes == nullptr) return false;
   if (GlobalSize(block) >= INFO_HEADER_BYTES) {

@@ -135,8 +135,9 @@ int GifFile::WriteIndexed(const char *path, const std::uint8_t *pixels, std::int
   encoder_.Encode(pixels, static_cast<std::size_t>(width) * static_cast<std::size_t>(height), sink);
   std::fputc(BLOCK_TERMINATOR, file);  // end of the image data
   std::fputc(TRAILER, file);           // end of the file
-  std::fclose(file);
-  return 1;
+  // A stream that failed on the way (a full disk) made no GIF.
+  const bool failed = std::ferror(file) != 0;
+  return std::fclose(file) == 0 && !failed ? 1 : 0;
 }
 
 }  // namespace trendel

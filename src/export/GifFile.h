@@ -24,7 +24,8 @@ class GifFile {
 
   // Writes width x height 8-bit pixels, top row first, with the colour table
   // red[i], green[i], blue[i] (the low byte of each is written). 1 on
-  // success, 0 when the file cannot be created or a size exceeds 65,535.
+  // success, 0 when a size exceeds 65,535 or the file cannot be created or
+  // written.
   int WriteIndexed(const char *path, const std::uint8_t *pixels, std::int32_t width,
                    std::int32_t height, int background, const int red[256], const int green[256],
                    const int blue[256]);

@@ -159,6 +159,8 @@ TEST(GifFile, FailuresLeaveNothingBehind) {
       0);
   EXPECT_FALSE(FileExists(Path("wide.gif")));
   EXPECT_FALSE(FileExists(Path("x.gif")));
+  // A stream that fails while it is written is a failure too.
+  EXPECT_EQ(writer.WriteFromDib("/dev/full", &dib), 0);
   // The status stays after a later success.
   EXPECT_EQ(writer.WriteFromDib(Path("letter.gif").c_str(), &dib), 1);
   EXPECT_EQ(writer.StatusText(), "Can't open GIF for writing");

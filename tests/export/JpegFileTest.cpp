@@ -107,6 +107,7 @@ TEST(JpegFile, FailuresGiveZeroAndTheStatusSaysWhichFile) {
   std::vector<std::uint8_t> row(65501 * 3, 0);
   EXPECT_EQ(other.WriteRgb(Path("wide.jpg").c_str(), row.data(), 65501, 1, 100), 0);
   EXPECT_EQ(other.StatusText(), "No Error");
+  EXPECT_EQ(other.WriteRgb("/dev/full", rgb, 1, 1, 100), 0);
   EXPECT_EQ(other.WriteRgb(Path("fine.jpg").c_str(), rgb, 1, 1, 100), 1);
 }
 

@@ -13,8 +13,8 @@
 //    0x84. Narrowing keeps the top bits: 0x07 becomes 5-bit 0.
 //  - A colour going into a colour table becomes the index of the nearest
 //    entry by the sum of squared component differences; of equally near
-//    entries the lowest index wins. (Wine's own matcher rounds colours to a
-//    coarser grid first and so breaks some ties differently.)
+//    entries the lowest index wins. (The oracle's own matcher rounds colours
+//    to a coarser grid first and so breaks some ties differently.)
 //  - A DIB section's colour table always has 2^bitCount entries; those past
 //    the header's count are black.
 //
@@ -71,6 +71,18 @@ std::uint32_t Rescale(std::uint32_t value, int fromBits, int toBits) {
     filled += fromBits;
   }
   return static_cast<std::uint32_t>(repeated >> (filled - toBits));
+}
+
+// 32-bit pixels are read and written through memcpy: a caller's GetDIBits
+// buffer need not be aligned for them.
+std::uint32_t LoadWord(const std::uint8_t *bytes) {
+  std::uint32_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+void StoreWord(std::uint8_t *bytes, std::uint32_t word) {
+  std::memcpy(bytes, &word, sizeof word);
 }
 
 // Where one colour component sits in a 16- or 32-bit pixel.
@@ -242,11 +254,11 @@ void DecodeRow(const PixelRows &rows, int x, int y, int count, std::uint32_t *pi
       }
       break;
     default: {
-      const auto *words = reinterpret_cast<const std::uint32_t *>(row) + x;
+      const std::uint8_t *words = row + 4 * x;
       if (IsPlainRgb(rows)) {
-        for (int i = 0; i < count; ++i) pixels[i] = words[i] & 0x00FFFFFF;
+        for (int i = 0; i < count; ++i) pixels[i] = LoadWord(words + 4 * i) & 0x00FFFFFF;
       } else {
-        for (int i = 0; i < count; ++i) pixels[i] = PixelFromFields(rows, words[i]);
+        for (int i = 0; i < count; ++i) pixels[i] = PixelFromFields(rows, LoadWord(words + 4 * i));
       }
       break;
     }
@@ -290,11 +302,13 @@ void EncodeRow(const PixelRows &rows, int x, int y, int count, const std::uint32
       }
       break;
     default: {
-      auto *words = reinterpret_cast<std::uint32_t *>(row) + x;
+      std::uint8_t *words = row + 4 * x;
       if (IsPlainRgb(rows)) {
-        for (int i = 0; i < count; ++i) words[i] = pixels[i] & 0x00FFFFFF;
+        for (int i = 0; i < count; ++i) StoreWord(words + 4 * i, pixels[i] & 0x00FFFFFF);
       } else {
-        for (int i = 0; i < count; ++i) words[i] = FieldsFromPixel(rows, pixels[i] & 0x00FFFFFF);
+        for (int i = 0; i < count; ++i) {
+          StoreWord(words + 4 * i, FieldsFromPixel(rows, pixels[i] & 0x00FFFFFF));
+        }
       }
       break;
     }
@@ -386,18 +400,13 @@ bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &
                   const PixelRows &target, int targetX, const std::vector<int> &targetRows,
                   int columns) {
   // Special case: one plain 32-bit layout to another needs no row buffer.
+  // memmove copes with a row that overlaps itself.
   if (IsPlainRgb(source) && IsPlainRgb(target)) {
     for (std::size_t i = 0; i < sourceRows.size(); ++i) {
-      const auto *from =
-          reinterpret_cast<const std::uint32_t *>(source.Row(sourceRows[i])) + sourceX;
-      auto *to = reinterpret_cast<std::uint32_t *>(target.Row(targetRows[i])) + targetX;
-      // An overlapping copy within one row runs in the direction that reads
-      // every pixel before it is overwritten.
-      if (to > from && to < from + columns) {
-        for (int x = columns - 1; x >= 0; --x) to[x] = from[x] & 0x00FFFFFF;
-      } else {
-        for (int x = 0; x < columns; ++x) to[x] = from[x] & 0x00FFFFFF;
-      }
+      std::uint8_t *to = target.Row(targetRows[i]) + 4 * targetX;
+      std::memmove(to, source.Row(sourceRows[i]) + 4 * sourceX,
+                   4 * std::size_t{static_cast<unsigned>(columns)});
+      for (int x = 0; x < columns; ++x) StoreWord(to + 4 * x, LoadWord(to + 4 * x) & 0x00FFFFFF);
     }
     return true;
   }
