@@ -2,7 +2,7 @@
  * A Windows host: a resizable window with a sample graph. It draws on
  * WM_PAINT and WM_SIZE, forwards the mouse for the tracking line, and saves:
  *   G  chart.gif    J  chart.jpg    B  chart.bmp    C  to the clipboard
- * at the window's size, into the current folder. Build it against
+ * at the window's size, into the current folder. Escape closes it. Build it against
  * Trendel.dll's import library (libTrendel.dll.a or Trendel.lib).
  *
  * For scripted runs (the project's CI):
@@ -93,6 +93,7 @@ static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam
         case 'J': Save(window, "chart.jpg"); break;
         case 'B': Save(window, "chart.bmp"); break;
         case 'C': Save(window, ""); break;
+        case VK_ESCAPE: DestroyWindow(window); break;
         default: break;
       }
       return 0;
