@@ -26,6 +26,9 @@
 //    zero-length line paints a 2 x 2 dot (lines-wide.txt). Sloped wide lines
 //    are ours: the oracle strokes them as polygons, a pixel wider or narrower
 //    here and there.
+//
+// Limitations: pens wider than MAX_PEN_WIDTH are refused (FALSE); the
+// library's widest pen is 2.
 #include "Handles.h"
 #include "Shapes.h"
 #include "Surface.h"

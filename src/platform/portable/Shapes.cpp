@@ -36,6 +36,10 @@
 //    Rectangle's frame, to the ellipse of the box l - w/2 .. r - w/2 + w - 1,
 //    and the outline is every covered pixel at most w steps (up, down, left,
 //    right) from an uncovered one.
+//
+// Limitations: dotted outlines, pens wider than MAX_PEN_WIDTH and ellipses
+// whose covered box is more than MAX_ELLIPSE_SIDE pixels on a side are
+// refused (FALSE) rather than drawn approximately; the library draws none.
 #include "Shapes.h"
 
 #include "Handles.h"
