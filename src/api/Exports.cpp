@@ -84,7 +84,7 @@ void TrackPointer(GraphBinding &binding, std::int32_t x, std::int32_t y) {
     SetCapture(binding.window);
     binding.mouseCaptured = true;
   }
-  if (!binding.graphLoaded) return;
+  if (!binding.graphLoaded || !binding.graph) return;
   const CGraph &graph = *binding.graph;
   if (OutsidePlot(graph, x, y)) {
     SetTrackingMode(TRACKING_OFF);
@@ -92,7 +92,9 @@ void TrackPointer(GraphBinding &binding, std::int32_t x, std::int32_t y) {
     return;
   }
   const std::int32_t snappedX = FindNearestCategory(graph, x);
-  const std::int32_t middle = graph.plotLeft + (graph.plotRight - graph.plotLeft) / 2;
+  // In 64 bits: the hit area of a huge or inside-out plot must not overflow.
+  const std::int64_t middle =
+      graph.plotLeft + (static_cast<std::int64_t>(graph.plotRight) - graph.plotLeft) / 2;
   SetTrackingMode(snappedX > middle ? TRACKING_BOX_LEFT : TRACKING_BOX_RIGHT);
   Trendel_DrawGraph(binding.window);
 }

@@ -1,1 +1,88 @@
-// FIXME: not written yet.
+// Series are drawn in index order, category by category, so higher series
+// paint over lower ones. At each point: the segment from the previous point
+// (when both have a value), then the marker, which the next segment may
+// partly cover. A missing value breaks the line on both sides.
+//
+// A brush is made for every point and a pen for every segment: nothing is
+// cached from one point to the next.
+#include "LineSeries.h"
+
+#include "GdiObjects.h"
+#include "Layout.h"
+#include "Pixel.h"
+#include "model/PointMarkers.h"
+
+#include <cmath>
+
+namespace trendel {
+namespace {
+
+// No previous point: the previous category had no value, or there was none.
+constexpr double NO_POINT = -1.0;
+constexpr std::int32_t QUERY_POINT_MARKERS = -1;
+
+struct Point {
+  double x;
+  double y;
+};
+
+// The marker is a 3 x 3 circle around the point, filled with the point's
+// brush and outlined with the DC's default black pen, not the series pen.
+void DrawMarker(HDC dc, const Point &point) {
+  Ellipse(dc, ToPixel(point.x - 1), ToPixel(point.y - 1), ToPixel(point.x + 2),
+          ToPixel(point.y + 2));
+}
+
+void DrawSeriesSegment(HDC dc, COLORREF color, const Point &from, const Point &to) {
+  const OwnedObject pen(CreateSolidPen(color));
+  const Selection selection(dc, pen.get());
+  DrawSegment(dc, ToPixel(from.x), ToPixel(from.y), ToPixel(to.x), ToPixel(to.y));
+}
+
+void DrawOneSeries(CGraph &graph, HDC dc, std::int32_t series, bool markersShown) {
+  const auto categoryCount = static_cast<std::int64_t>(graph.categoryList.size());
+  const COLORREF color = graph.GetSeriesColor(series);
+  Point previous{0.0, 0.0};
+  for (std::int64_t k = 1; k <= categoryCount; ++k) {
+    const double value = graph.categoryList[static_cast<std::size_t>(k - 1)]->GetValue(series);
+    const bool present = value != MISSING_VALUE;
+    const Point point{SlotCentre(k, categoryCount, graph.plotWidth, graph.leftX),
+                      PointY(graph, value)};
+    if (series == 0) graph.xPositions.push_back(ToPixel(point.x));
+
+    const OwnedObject brush(CreateSolidBrush(color));
+    const Selection selection(dc, brush.get());
+    if (k > 1 && previous.y >= 0 && present) DrawSeriesSegment(dc, color, previous, point);
+    if (markersShown && present) DrawMarker(dc, point);
+    previous = present ? point : Point{NO_POINT, NO_POINT};
+  }
+}
+
+}  // namespace
+
+double PointY(const CGraph &graph, double value) {
+  double low = graph.valueMin;
+  double high = graph.valueMax;
+  if (std::isinf(high - low)) {
+    low *= 0.5;
+    high *= 0.5;
+    value *= 0.5;
+  }
+  const double range = high == low ? 1.0 : high - low;
+  const double scale = (graph.plotHeight - 10) / range;
+  double height = (value - low) * scale;
+  if (value - low > 0 && height < 1) height = scale;
+  if (height > graph.bottomY) height = range * scale + 5;
+  return graph.bottomY - height;
+}
+
+void DrawLineSeries(CGraph &graph, HDC dc) {
+  graph.xPositions.clear();
+  const bool markersShown = SetPointMarkers(QUERY_POINT_MARKERS) != 0;
+  for (std::int32_t series = 0; series < graph.seriesCount; ++series) {
+    DrawOneSeries(graph, dc, series, markersShown);
+    if (series == 0) graph.xPositions.push_back(ToPixel(graph.leftX + graph.plotWidth));
+  }
+}
+
+}  // namespace trendel

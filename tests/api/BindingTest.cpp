@@ -55,18 +55,22 @@ TEST_F(Bindings, DrawBeforeAnyGraphBindsAndAnswersNoGraph) {
 }
 
 TEST_F(Bindings, DrawPaintsTheFramedWhiteBackground) {
+  // Large enough that the legend box, centred on the right edge, leaves the
+  // frame's left corners alone.
+  ASSERT_EQ(TrendelHost_ResizeWindow(window_, 300, 200), 0);
   ASSERT_EQ(GraphArguments().Load(window_), TRENDEL_OK);
   ASSERT_EQ(Trendel_DrawGraph(window_), TRENDEL_OK);
   const std::vector<std::uint32_t> pixels = Pixels(window_);
   EXPECT_EQ(pixels[0], 0x000000u);                // frame, top left
-  EXPECT_EQ(pixels[59], 0x000000u);               // frame, top right
-  EXPECT_EQ(pixels[39 * 60], 0x000000u);          // frame, bottom left
-  EXPECT_EQ(pixels[39 * 60 + 59], 0x000000u);     // frame, bottom right
-  EXPECT_EQ(pixels[1 * 60 + 1], 0xFFFFFFu);       // inside
+  EXPECT_EQ(pixels[299], 0x000000u);              // frame, top right
+  EXPECT_EQ(pixels[199 * 300], 0x000000u);        // frame, bottom left
+  EXPECT_EQ(pixels[199 * 300 + 299], 0x000000u);  // frame, bottom right
+  EXPECT_EQ(pixels[1 * 300 + 1], 0xFFFFFFu);      // inside
   ExpectNoLeaks();
 }
 
 TEST_F(Bindings, RedrawSwitchGatesDrawingOnly) {
+  ASSERT_EQ(TrendelHost_ResizeWindow(window_, 300, 200), 0);  // room for the legend
   ASSERT_EQ(GraphArguments().Load(window_), TRENDEL_OK);
   EXPECT_EQ(Trendel_SetRedraw(window_, 0), TRENDEL_OK);
   EXPECT_EQ(Trendel_DrawGraph(window_), TRENDEL_NO_GRAPH);
@@ -117,7 +121,7 @@ TEST_F(Bindings, FailedLoadReplacesALoadedGraphWithAnEmptyOne) {
 TEST_F(Bindings, SeveralWindowsKeepTheirOwnGraphs) {
   HWND windows[3];
   for (HWND &window : windows) {
-    window = TrendelHost_CreateWindow(30, 20);
+    window = TrendelHost_CreateWindow(300, 200);  // room for the legend
     ASSERT_EQ(GraphArguments().Load(window), TRENDEL_OK);
   }
   EXPECT_EQ(Trendel_Destroy(windows[0]), TRENDEL_OK);

@@ -1,0 +1,166 @@
+// The arithmetic of the axes: which value ticks are drawn and where, their
+// labels, and the placement and crowding of the category labels.
+#include "render/Axes.h"
+#include "render/Layout.h"
+#include "render/NumberText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace trendel {
+namespace {
+
+std::vector<std::string> LabelsFor(double min, double max, double step) {
+  CGraph graph(LINE_GRAPH_KIND);
+  graph.SetScale(min, max, step);
+  return ValueLabels(graph, PlanValueTicks(graph.tickCount, 290));
+}
+
+// The y of each tick, as DrawAxes computes and truncates it.
+std::vector<std::int32_t> TickRows(double tickCount, double plotHeight, std::int32_t bottomY) {
+  const ValueTicks ticks = PlanValueTicks(tickCount, plotHeight);
+  std::vector<std::int32_t> rows;
+  for (std::int32_t tick = 0; tick < ticks.count; ++tick) {
+    rows.push_back(static_cast<std::int32_t>(bottomY - tick * ticks.stride * ticks.unit));
+  }
+  return rows;
+}
+
+TEST(ValueTicks, WholeTickCountOfTheDefaultScale) {
+  const ValueTicks ticks = PlanValueTicks(10.0, 290);
+  EXPECT_EQ(ticks.count, 11);
+  EXPECT_EQ(ticks.unit, 28.0);
+  const std::vector<std::int32_t> rows = TickRows(10.0, 290, 330);
+  EXPECT_EQ(rows.front(), 330);
+  EXPECT_EQ(rows[1], 302);
+  EXPECT_EQ(rows.back(), 50);
+}
+
+TEST(ValueTicks, FractionalTickCountStopsBelowTheTopOfTheScale) {
+  EXPECT_EQ(TickRows(3.3333333333333335, 290, 330), (std::vector<std::int32_t>{330, 246, 162, 78}));
+  EXPECT_EQ(LabelsFor(0, 100, 30), (std::vector<std::string>{"0", "30", "60", "90"}));
+  // Scale 0 to 5 with step 10: only the bottom tick.
+  EXPECT_EQ(TickRows(0.5, 290, 330), (std::vector<std::int32_t>{330}));
+  EXPECT_EQ(LabelsFor(0, 5, 10), (std::vector<std::string>{"0"}));
+}
+
+TEST(ValueTicks, NegativeTickCountDrawsNoScale) {
+  EXPECT_EQ(PlanValueTicks(-10.0, 290).count, 0);
+  EXPECT_EQ(PlanValueTicks(-std::numeric_limits<double>::infinity(), 290).count, 0);
+  EXPECT_TRUE(LabelsFor(0, 100, -10).empty());
+}
+
+// A tickCount without a finite distance between ticks leaves one tick at the
+// bottom of the scale, labelled valueMin, and never a NaN position.
+TEST(ValueTicks, DegenerateTickCountsGiveTheBottomTick) {
+  for (const double tickCount : {0.0, 1e-310, std::nan(""), std::numeric_limits<double>::infinity()}) {
+    SCOPED_TRACE(tickCount);
+    const ValueTicks ticks = PlanValueTicks(tickCount, 290);
+    EXPECT_EQ(ticks.count, 1);
+    EXPECT_EQ(ticks.unit, 0.0);
+  }
+  EXPECT_EQ(LabelsFor(7, 7, 1), (std::vector<std::string>{"7"}));     // empty range
+  EXPECT_EQ(LabelsFor(0, 100, 0), (std::vector<std::string>{"0"}));   // step 0
+}
+
+TEST(ValueTicks, TicksDenserThanPixelsAreThinned) {
+  // A step of 1e-300 on a range of 100: 1e302 ticks would never end.
+  const ValueTicks ticks = PlanValueTicks(1e302, 290);
+  EXPECT_LE(ticks.count, 281);
+  EXPECT_GE(ticks.count, 200);
+  EXPECT_GT(ticks.count * ticks.stride * ticks.unit, 279.0);  // still spans the scale
+  EXPECT_LE((ticks.count - 1) * ticks.stride * ticks.unit, 280.001);
+  // Up to 100 ticks are always drawn one by one, even on a short scale.
+  EXPECT_EQ(PlanValueTicks(100.0, 20).count, 101);
+  EXPECT_EQ(PlanValueTicks(100.0, 20).stride, 1.0);
+  EXPECT_EQ(PlanValueTicks(400.0, 20).count, 101);
+  // A scale as tall as the largest target still has a bounded count.
+  EXPECT_LE(PlanValueTicks(1e9, 2e9).count, 100001);
+  // The thinned labels still run from the bottom to the top of the range.
+  const std::vector<std::string> labels = LabelsFor(0, 100, 1e-300);
+  EXPECT_EQ(labels.front(), "0.000000");
+  EXPECT_NEAR(std::stod(labels.back()), 100.0, 0.5);
+}
+
+TEST(ValueLabels, ShareTheirDecimals) {
+  EXPECT_EQ(LabelsFor(0, 10, 2.5), (std::vector<std::string>{"0.0", "2.5", "5.0", "7.5", "10.0"}));
+  EXPECT_EQ(LabelsFor(0, 100, 25), (std::vector<std::string>{"0", "25", "50", "75", "100"}));
+  EXPECT_EQ(LabelsFor(0, 1.5, 0.5), (std::vector<std::string>{"0.0", "0.5", "1.0", "1.5"}));
+  const std::vector<std::string> quarters = LabelsFor(-1, 1, 0.25);
+  EXPECT_EQ(std::vector<std::string>(quarters.begin(), quarters.begin() + 6),
+            (std::vector<std::string>{"-1.00", "-0.75", "-0.50", "-0.25", "0.00", "0.25"}));
+}
+
+TEST(FormatNumber, FixedNotationWithOrWithoutTrailingZeros) {
+  EXPECT_EQ(FormatNumber(12.5, TrailingZeros::Remove), "12.5");
+  EXPECT_EQ(FormatNumber(12.5, TrailingZeros::Keep), "12.500000");
+  EXPECT_EQ(FormatNumber(100, TrailingZeros::Remove), "100");
+  EXPECT_EQ(FormatNumber(0.1 + 0.2, TrailingZeros::Remove), "0.3");
+  EXPECT_EQ(FormatNumber(1e-7, TrailingZeros::Remove), "0");
+  EXPECT_EQ(FormatNumber(1e-7, TrailingZeros::Keep), "0.000000");
+  EXPECT_EQ(FormatNumber(-1e-7, TrailingZeros::Remove), "-0");
+  EXPECT_EQ(FormatNumber(1e308, TrailingZeros::Keep).size(), 316u);
+  EXPECT_EQ(FormatNumber(-std::numeric_limits<double>::max(), TrailingZeros::Remove).size(), 310u);
+}
+
+TEST(RepeatString, RepeatsOrGivesNothing) {
+  EXPECT_EQ(RepeatString("0", 3), "000");
+  EXPECT_EQ(RepeatString("ab", 2), "abab");
+  EXPECT_EQ(RepeatString("0", 0), "");
+  EXPECT_EQ(RepeatString("0", -4), "");
+}
+
+// Twenty categories of ten-character labels across 480 pixels, in a label
+// font 6 pixels wide: each drawn label ends 30 pixels right of its centre
+// and the next needs the previous to end left of its centre minus 40.
+TEST(CategoryLabels, CrowdedLabelsAreLeftOut) {
+  CGraph graph(LINE_GRAPH_KIND);
+  graph.bottomY = 330;
+  std::vector<std::int64_t> drawn;
+  std::int32_t lastRight = -1;
+  for (std::int64_t k = 1; k <= 20; ++k) {
+    const double centre = SlotCentre(k, 20, 480, 110);
+    if (!LabelHasRoom(lastRight, centre, 10)) continue;
+    drawn.push_back(k);
+    const LabelPlacement placement = PlaceCategoryLabel(graph, centre, 10, 6);
+    EXPECT_EQ(placement.right, static_cast<std::int32_t>(centre) + 30);
+    EXPECT_EQ(placement.y, 338);
+    lastRight = placement.right;
+  }
+  EXPECT_EQ(drawn, (std::vector<std::int64_t>{1, 4, 7, 10, 13, 16, 19}));
+}
+
+TEST(CategoryLabels, FirstLabelNeedsRoomLeftOfItsCentre) {
+  // Left out when x - 4n is -1 or less.
+  EXPECT_FALSE(LabelHasRoom(-1, 39.0, 10));
+  EXPECT_TRUE(LabelHasRoom(-1, 39.5, 10));
+  EXPECT_EQ(SlotCentre(1, 12, 480, 110), 130.0);
+  EXPECT_EQ(SlotCentre(12, 12, 480, 110), 570.0);
+}
+
+TEST(CategoryLabels, RotatedLabelsStartBesideOrBelowTheirCategory) {
+  CGraph graph(LINE_GRAPH_KIND);
+  graph.bottomY = 300;
+  graph.SetCategoryAxisTitle("Period");  // 6 characters
+  graph.SetLabelAngle(90);
+  LabelPlacement placement = PlaceCategoryLabel(graph, 200.0, 4, 5);
+  EXPECT_EQ(placement.x, 192);
+  EXPECT_EQ(placement.y, 330);
+  EXPECT_EQ(placement.right, 212);
+  graph.SetLabelAngle(-30);  // counts as below 180
+  placement = PlaceCategoryLabel(graph, 200.0, 4, 5);
+  EXPECT_EQ(placement.x, 192);
+  EXPECT_EQ(placement.y, 330);
+  for (const std::int32_t angle : {180, 270}) {
+    graph.SetLabelAngle(angle);
+    placement = PlaceCategoryLabel(graph, 200.5, 4, 5);
+    EXPECT_EQ(placement.x, 202);
+    EXPECT_EQ(placement.y, 300);
+    EXPECT_EQ(placement.right, 222);
+  }
+}
+
+}  // namespace
+}  // namespace trendel
