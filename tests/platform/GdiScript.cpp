@@ -126,8 +126,9 @@ std::string MetricsLine(const GdiScript &script, const std::string &text) {
        << " tmMaxCharWidth=" << metrics.tmMaxCharWidth << " tmWeight=" << metrics.tmWeight
        << " emdash=" << instance.pixelsPerEm;
   if (!text.empty()) {
-    line << " extent(\"" << text << "\")=" << portable::MeasureText(instance, text.data(), text.size())
-         << "," << metrics.tmHeight;
+    line << " extent(\"" << text
+         << "\")=" << portable::MeasureText(instance, text.data(), text.size()) << ","
+         << metrics.tmHeight;
   }
   return line.str();
 }
