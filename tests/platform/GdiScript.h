@@ -88,7 +88,8 @@ class GdiScript {
   void MarkTextCells(COLORREF marker) { cellMarker_ = marker; }
 
   // For commands: the canvas's DC (an error before the first `canvas`),
-  // selection that `restore` can undo, and the argument parsers.
+  // selection that `restore` can undo, the argument parsers, a line for
+  // printed() and the colour that MarkTextCells chose.
   HDC dc() const;
   void SelectCreated(const std::string &kind, HGDIOBJ created);
   void Restore(const std::string &kind);
