@@ -9,8 +9,13 @@ packages="build-essential cmake pkg-config googletest libgtest-dev libbenchmark-
   nlohmann-json3-dev python3 python3-pil imagemagick giflib-tools libjpeg-turbo-progs
   clang libclang-rt-14-dev"
 if [ "${1:-}" = "--windows" ]; then
-  packages="$packages g++-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool x11-apps
-    python3-fonttools dpkg-dev"
+  # Wine loads most X libraries at run time, so with --no-install-recommends
+  # they must be named: XRender, XInput, RandR and friends, and Wine's fonts.
+  # dpkg-dev unpacks the libjpeg-turbo sources; python3-fonttools makes the
+  # fonts that answer "Arial" in the test prefix.
+  packages="$packages g++-mingw-w64-i686 wine wine32:i386 fonts-wine libxrender1:i386
+    libxi6:i386 libxrandr2:i386 libxcursor1:i386 libxfixes3:i386 libxinerama1:i386
+    libxcomposite1:i386 xvfb xauth xdotool x11-apps python3-fonttools dpkg-dev"
 fi
 
 missing=""

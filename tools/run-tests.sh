@@ -1,11 +1,13 @@
 #!/bin/sh
 # Every test: installs what is needed, builds, and runs the whole suite, first
-# as shipped, then again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# as shipped, then again under AddressSanitizer and UndefinedBehaviorSanitizer;
+# fuzzes the BMP reader; and builds the 32-bit Windows DLL and runs its tests
+# under Wine on a virtual screen, with the cross-check of the two builds.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 
-"$root/tools/install-dependencies.sh"
+"$root/tools/install-dependencies.sh" --windows
 
 echo "== portable build"
 cmake -S "$root" -B "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -22,3 +24,19 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== fuzzing the BMP reader for 30 s"
 "$root/tools/run-fuzz.sh" 30
+
+echo "== 32-bit Windows build, tested under Wine"
+TRENDEL_JOBS=$jobs "$root/tools/build-windows.sh" "$root/build/windows"
+"$root/tools/wine-prefix.sh" "$root/build/windows/wineprefix"
+# One virtual screen for the whole tier: the tests' windows, the demo host and
+# the Windows half of the cross-check of the builds (tools/cross-check.sh).
+windows_status=0
+xvfb-run --auto-servernum --server-args="-screen 0 2048x1536x24" sh -c '
+  status=0
+  ctest --test-dir "$1/build/windows" --output-on-failure \
+    --output-junit "$1/build/windows/results.xml" || status=1
+  "$1/tools/cross-check.sh" "$1/build/test" "$1/build/windows" "$1/build/cross-check" || status=1
+  exit $status' windows-tier "$root" || windows_status=$?
+/usr/bin/python3 "$root/tools/count-test-results.py" "Windows tier" \
+  "$root/build/windows/results.xml" "$root/build/cross-check/report.txt"
+exit $windows_status

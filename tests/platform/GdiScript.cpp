@@ -2,12 +2,15 @@
 
 #include "platform/portable/Handles.h"
 #include "platform/portable/Surface.h"
+#include "platform/portable/Text.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace trendel::testing {
 namespace {
@@ -28,11 +31,12 @@ const std::map<std::string, DWORD> &RasterOperations() {
 
 ScriptLine Split(const std::string &text) {
   ScriptLine line;
-  line.text = text;
+  // A script saved with CR LF line ends must not draw the CR as text.
+  line.text = !text.empty() && text.back() == '\r' ? text.substr(0, text.size() - 1) : text;
   std::size_t position = 0;
-  while ((position = text.find_first_not_of(" \t\r", position)) != std::string::npos) {
-    const std::size_t end = std::min(text.find_first_of(" \t\r", position), text.size());
-    line.words.push_back(text.substr(position, end - position));
+  while ((position = line.text.find_first_not_of(" \t", position)) != std::string::npos) {
+    const std::size_t end = std::min(line.text.find_first_of(" \t", position), line.text.size());
+    line.words.push_back(line.text.substr(position, end - position));
     line.offsets.push_back(position);
     position = end;
   }
@@ -104,6 +108,92 @@ void DefineDrawingCommands(GdiScript &script) {
   });
 }
 
+// The oracle's metrics line. Its `emdash` is the advance of U+2014, one em in
+// faces with Arial's metrics, so ours is the em size the layer chose; the
+// extent is GetTextExtentPoint32A's, the measured width by tmHeight.
+std::string MetricsLine(const GdiScript &script, const std::string &text) {
+  TEXTMETRICA metrics{};
+  Expect(GetTextMetricsA(script.dc(), &metrics) != FALSE, "GetTextMetricsA failed");
+  // GetTextMetricsA has resolved the selected font, the stock one included.
+  const portable::FontFaceInstance &instance =
+      *portable::FindObject<portable::Font>(ContextOf(script).font, portable::ObjectKind::Font)
+           ->instance;
+  std::ostringstream line;
+  line << "metrics tmHeight=" << metrics.tmHeight << " tmAscent=" << metrics.tmAscent
+       << " tmDescent=" << metrics.tmDescent << " tmInternalLeading=" << metrics.tmInternalLeading
+       << " tmExternalLeading=" << metrics.tmExternalLeading
+       << " tmAveCharWidth=" << metrics.tmAveCharWidth
+       << " tmMaxCharWidth=" << metrics.tmMaxCharWidth << " tmWeight=" << metrics.tmWeight
+       << " emdash=" << instance.pixelsPerEm;
+  if (!text.empty()) {
+    line << " extent(\"" << text
+         << "\")=" << portable::MeasureText(instance, text.data(), text.size()) << ","
+         << metrics.tmHeight;
+  }
+  return line.str();
+}
+
+// The oracle's bbox line: the box [l,r) x [t,b) of the pixels equal (or, with
+// "ne", not equal) to `pixel`, its size and how many pixels there are.
+std::string BoxLine(const Image &picture, const std::string &comparison, std::uint32_t pixel) {
+  const bool equal = comparison == "eq";
+  int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1, count = 0;
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      if ((picture.At(x, y) == pixel) != equal) continue;
+      left = std::min(left, x), top = std::min(top, y);
+      right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
+      ++count;
+    }
+  }
+  char color[16];
+  std::snprintf(color, sizeof color, "#%06X", pixel);
+  const std::string head = "bbox " + comparison + " " + color + ": ";
+  if (count == 0) return head + "none";
+  return head + "l=" + std::to_string(left) + " t=" + std::to_string(top) +
+         " r=" + std::to_string(right) + " b=" + std::to_string(bottom) +
+         " (w=" + std::to_string(right - left) + " h=" + std::to_string(bottom - top) +
+         ") pixels=" + std::to_string(count);
+}
+
+// Sets the DC so that the next text paints its glyphs and its whole cell in
+// `marker`, whatever colours and mode the script chose.
+void PaintTextCellsIn(GdiScript &script, COLORREF marker) {
+  SetTextColor(script.dc(), marker);
+  portable::DeviceContext &context = ContextOf(script);
+  context.backgroundColor = marker;
+  context.backgroundMode = OPAQUE;
+}
+
+void DefineTextCommands(GdiScript &script) {
+  script.Define("font", [](GdiScript &self, const ScriptLine &line) {
+    const int quality = line.words.size() > 4 ? GdiScript::Number(line, 4) : 0;
+    const std::string face = line.words.size() > 5 ? line.RestFrom(5) : "Arial";
+    HFONT font = CreateFontA(GdiScript::Number(line, 1), 0, GdiScript::Number(line, 3), 0,
+                             GdiScript::Number(line, 2), 0, 0, 0, 0, 0, 0,
+                             static_cast<DWORD>(quality), 16, face.c_str());
+    Expect(font != nullptr, "CreateFontA refused the font");
+    self.SelectCreated("font", font);
+  });
+  script.Define("text", [](GdiScript &self, const ScriptLine &line) {
+    Expect(line.words.size() > 3, "text X Y STRING");
+    const std::string text = line.StringFrom(3);
+    if (const std::optional<COLORREF> marker = self.cellMarker()) PaintTextCellsIn(self, *marker);
+    Expect(TextOutA(self.dc(), GdiScript::Number(line, 1), GdiScript::Number(line, 2), text.data(),
+                    static_cast<int>(text.size())) != FALSE,
+           "TextOutA failed");
+  });
+  script.Define("metrics", [](GdiScript &self, const ScriptLine &line) {
+    self.Print(MetricsLine(self, line.RestFrom(1)));
+  });
+  script.Define("bbox", [](GdiScript &self, const ScriptLine &line) {
+    Expect(line.words.size() > 2 && (line.words[1] == "eq" || line.words[1] == "ne"),
+           "bbox eq|ne COLOR");
+    const std::uint32_t pixel = portable::PixelFromColor(GdiScript::Color(line, 2));
+    self.Print(BoxLine(self.Picture(), line.words[1], pixel));
+  });
+}
+
 void DefineStateCommands(GdiScript &script) {
   script.Define("textcolor", [](GdiScript &self, const ScriptLine &line) {
     SetTextColor(self.dc(), GdiScript::Color(line, 1));
@@ -122,7 +212,7 @@ void DefineStateCommands(GdiScript &script) {
     Expect(line.words.size() > 1, "dump FILE");
     Expect(WritePpm(line.words[1], self.Picture()), "cannot write " + line.words[1]);
   });
-  for (const char *printing : {"show", "colors", "bbox", "echo", "state", "metrics"}) {
+  for (const char *printing : {"show", "colors", "echo", "state"}) {
     script.Define(printing, [](GdiScript &, const ScriptLine &) {});
   }
 }
@@ -133,9 +223,16 @@ std::string ScriptLine::RestFrom(std::size_t index) const {
   return index < offsets.size() ? text.substr(offsets[index]) : std::string();
 }
 
+std::string ScriptLine::StringFrom(std::size_t index) const {
+  const std::string rest = RestFrom(index);
+  const bool quoted = rest.size() >= 2 && rest.front() == '"' && rest.back() == '"';
+  return quoted ? rest.substr(1, rest.size() - 2) : rest;
+}
+
 GdiScript::GdiScript() {
   DefineObjectCommands(*this);
   DefineDrawingCommands(*this);
+  DefineTextCommands(*this);
   DefineStateCommands(*this);
   Define("canvas", [](GdiScript &self, const ScriptLine &line) {
     Expect(line.words.size() < 4 || line.words[3] == "compat", "only compat canvases are supported");
@@ -192,9 +289,17 @@ void GdiScript::SelectCreated(const std::string &kind, HGDIOBJ created) {
 void GdiScript::Restore(const std::string &kind) {
   std::vector<Selection> &stack = selections_[kind];
   Expect(!stack.empty(), "nothing to restore: " + kind);
-  SelectObject(dc(), stack.back().previous);
-  DeleteObject(stack.back().created);
+  Expect(Unselect(stack), "DeleteObject refused the " + kind);
+}
+
+// Selects back what the last selection replaced and deletes the created
+// object; false when the object could not be deleted. Throws nothing, so
+// that the destructor can clean up with it.
+bool GdiScript::Unselect(std::vector<Selection> &stack) {
+  SelectObject(canvas_->dc(), stack.back().previous);
+  const bool deleted = DeleteObject(stack.back().created) != FALSE;
   stack.pop_back();
+  return deleted;
 }
 
 int GdiScript::Number(const ScriptLine &line, std::size_t index) {
@@ -231,7 +336,7 @@ void GdiScript::NewCanvas(int width, int height) {
 
 void GdiScript::RestoreAll() {
   for (auto &[kind, stack] : selections_) {
-    while (!stack.empty()) Restore(kind);
+    while (!stack.empty()) Unselect(stack);
   }
 }
 

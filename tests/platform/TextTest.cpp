@@ -3,6 +3,7 @@
 // extents exactly, glyph boxes within a pixel, pixels by their share. Then
 // the byte decoding, the metric rules' worked numbers and the calls' safety.
 #include "Canvas.h"
+#include "GdiScript.h"
 
 #include "platform/portable/Accounting.h"
 #include "platform/portable/Handles.h"
@@ -15,17 +16,16 @@
 #include <climits>
 #include <fstream>
 #include <map>
-#include <memory>
-#include <optional>
 #include <sstream>
 
 namespace trendel {
 namespace {
 
 using testing::Canvas;
+using testing::GdiScript;
+using testing::ScriptLine;
 using Observation = std::map<std::string, std::string>;
 
-constexpr int TRANSPARENT_MODE = 1;
 constexpr COLORREF CELL_MARKER = RGB(255, 0, 255);
 
 std::string ReferencePath(const std::string &name) {
@@ -37,17 +37,6 @@ std::vector<std::string> ReadLines(const std::string &path) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-COLORREF ParseColor(const std::string &text) {
-  const unsigned long value = std::stoul(text.substr(1), nullptr, 16);
-  return RGB(static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 8),
-             static_cast<BYTE>(value));
-}
-
-std::uint32_t *PixelsOf(HDC dc) {
-  const portable::DeviceContext *context = portable::FindDeviceContext(dc);
-  return reinterpret_cast<std::uint32_t *>(portable::FindBitmap(context->bitmap)->bits.get());
 }
 
 // The key=value fields of one line of output; a metrics line's extent
@@ -67,125 +56,28 @@ Observation ParseOutputLine(std::string line) {
   return fields;
 }
 
-std::vector<Observation> OracleObservations(const std::string &name) {
+// The metrics and bbox answers among printed lines, ours or the oracle's.
+std::vector<Observation> Observations(const std::vector<std::string> &printed) {
   std::vector<Observation> observations;
-  for (const std::string &line : ReadLines(ReferencePath(name))) {
+  for (const std::string &line : printed) {
     if (line.rfind("metrics ", 0) == 0 || line.rfind("bbox ", 0) == 0)
       observations.push_back(ParseOutputLine(line));
   }
   return observations;
 }
 
-// Replays the part of the oracle's script language that text scripts use
-// through the portable layer and answers metrics and bbox commands in the
-// oracle's words. With a cell marker, every text is drawn opaque in that one
-// colour, which paints exactly its cell and its glyphs.
-class ScriptReplay {
- public:
-  explicit ScriptReplay(const std::string &name, std::optional<COLORREF> cellMarker = std::nullopt)
-      : cellMarker_(cellMarker) {
-    for (const std::string &line : ReadLines(ReferencePath(name))) Run(line);
-    while (!fonts_.empty()) RestoreFont();
-  }
+std::vector<Observation> OracleObservations(const std::string &name) {
+  return Observations(ReadLines(ReferencePath(name)));
+}
 
-  std::vector<Observation> observations;
-  std::unique_ptr<Canvas> canvas;
-
- private:
-  void Run(const std::string &line) {
-    std::istringstream words(line);
-    std::string command, word;
-    words >> command;
-    const auto rest = [&] {  // the rest of the line, from its next word on
-      std::getline(words, word);
-      return word.substr(std::min(word.size(), word.find_first_not_of(" \t")));
-    };
-    portable::DeviceContext *context = canvas ? portable::FindDeviceContext(canvas->dc()) : nullptr;
-    if (command == "canvas") {
-      int width = 0, height = 0;
-      words >> width >> height;
-      canvas = std::make_unique<Canvas>(width, height);
-    } else if (command == "fill" && words >> word) {
-      std::fill_n(PixelsOf(canvas->dc()), canvas->width() * canvas->height(), PixelOf(word));
-    } else if (command == "bkcolor" && words >> word) {
-      context->backgroundColor = ParseColor(word);
-    } else if (command == "bkmode" && words >> word) {
-      context->backgroundMode = word == "OPAQUE" ? OPAQUE : TRANSPARENT_MODE;
-    } else if (command == "font") {
-      int height = 0, weight = 0, escapement = 0;
-      words >> height >> weight >> escapement;
-      HFONT font = CreateFontA(height, 0, escapement, 0, weight, 0, 0, 0, 0, 0, 0, 0, 16, "Arial");
-      ASSERT_NE(font, nullptr) << line;
-      fonts_.push_back({font, SelectObject(canvas->dc(), font)});
-    } else if (command == "restore") {
-      RestoreFont();
-    } else if (command == "text") {
-      int x = 0, y = 0;
-      words >> x >> y;
-      const std::string text = rest();
-      if (cellMarker_)
-        SetTextColor(canvas->dc(), *cellMarker_), context->backgroundColor = *cellMarker_;
-      EXPECT_TRUE(TextOutA(canvas->dc(), x, y, text.data(), static_cast<int>(text.size()))) << line;
-    } else if (command == "metrics") {
-      observations.push_back(ParseOutputLine(Metrics(rest())));
-    } else if (command == "bbox" && words >> word) {
-      std::string color;
-      words >> color;
-      observations.push_back(ParseOutputLine(BoundingBox(word == "eq", PixelOf(color))));
-    }
-  }
-
-  static std::uint32_t PixelOf(const std::string &color) {
-    return portable::PixelFromColor(ParseColor(color));
-  }
-
-  void RestoreFont() {
-    SelectObject(canvas->dc(), fonts_.back().previous);
-    EXPECT_TRUE(DeleteObject(fonts_.back().created));
-    fonts_.pop_back();
-  }
-
-  std::string Metrics(const std::string &text) const {
-    TEXTMETRICA m{};
-    EXPECT_TRUE(GetTextMetricsA(canvas->dc(), &m));
-    const auto &instance =
-        *portable::FindObject<portable::Font>(fonts_.back().created, portable::ObjectKind::Font)
-             ->instance;
-    std::ostringstream out;
-    out << "tmHeight=" << m.tmHeight << " tmAscent=" << m.tmAscent << " tmDescent=" << m.tmDescent
-        << " tmInternalLeading=" << m.tmInternalLeading
-        << " tmExternalLeading=" << m.tmExternalLeading << " tmAveCharWidth=" << m.tmAveCharWidth
-        << " tmMaxCharWidth=" << m.tmMaxCharWidth << " tmWeight=" << m.tmWeight
-        << " emdash=" << instance.pixelsPerEm;
-    if (!text.empty()) {
-      out << " extent(\"" << text
-          << "\")=" << portable::MeasureText(instance, text.data(), text.size()) << ","
-          << m.tmHeight;
-    }
-    return out.str();
-  }
-
-  std::string BoundingBox(bool equal, std::uint32_t pixel) const {
-    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
-    for (int y = 0; y < canvas->height(); ++y) {
-      for (int x = 0; x < canvas->width(); ++x) {
-        if ((canvas->At(x, y) == pixel) != equal) continue;
-        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x + 1),
-        bottom = std::max(bottom, y + 1);
-      }
-    }
-    if (right < 0) return "none";
-    return "l=" + std::to_string(left) + " t=" + std::to_string(top) +
-           " r=" + std::to_string(right) + " b=" + std::to_string(bottom);
-  }
-
-  struct Selection {
-    HFONT created;
-    HGDIOBJ previous;
-  };
-  std::vector<Selection> fonts_;
-  std::optional<COLORREF> cellMarker_;
-};
+// Replays one of the text scripts through the portable layer. When the oracle
+// ran it, its `dump` wrote the reference image beside it; ours is compared in
+// memory, so the replay writes nothing.
+::testing::AssertionResult Replay(GdiScript &script, const std::string &name) {
+  script.Define("dump", [](GdiScript &, const ScriptLine &) {});
+  if (script.RunFile(ReferencePath(name))) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << name << ", " << script.error();
+}
 
 // Expects the fields both sides have to be equal.
 void ExpectSameFields(const std::vector<Observation> &ours, const std::vector<Observation> &oracle,
@@ -201,8 +93,9 @@ void ExpectSameFields(const std::vector<Observation> &ours, const std::vector<Ob
 }
 
 TEST(TextMetrics, EqualTheOraclesForEveryHeightAndBothWeights) {
-  ScriptReplay replay("text-metrics.txt");
-  ExpectSameFields(replay.observations, OracleObservations("text-metrics.out"),
+  GdiScript replay;
+  ASSERT_TRUE(Replay(replay, "text-metrics.txt"));
+  ExpectSameFields(Observations(replay.printed()), OracleObservations("text-metrics.out"),
                    {"tmHeight", "tmAscent", "tmDescent", "tmInternalLeading", "tmExternalLeading",
                     "tmAveCharWidth", "tmMaxCharWidth", "tmWeight", "emdash", "extent"});
 }
@@ -250,23 +143,25 @@ TEST(TextMetrics, HeightRuleWorkedNumbers) {
 }
 
 TEST(TextExtents, EqualTheOraclesForEveryCharacter) {
-  ScriptReplay replay("text-advances.txt");
-  ExpectSameFields(replay.observations, OracleObservations("text-advances.out"),
+  GdiScript replay;
+  ASSERT_TRUE(Replay(replay, "text-advances.txt"));
+  ExpectSameFields(Observations(replay.printed()), OracleObservations("text-advances.out"),
                    {"extent", "emdash"});
 }
 
 TEST(TextPlacement, GlyphBoxesMatchTheOraclesWithinAPixelAndUnrotatedCellsExactly) {
-  ScriptReplay replay("text-escapement.txt");
+  GdiScript replay;
+  ASSERT_TRUE(Replay(replay, "text-escapement.txt"));
+  const std::vector<Observation> ours = Observations(replay.printed());
   const std::vector<Observation> oracle = OracleObservations("text-escapement.out");
-  ASSERT_EQ(replay.observations.size(), oracle.size());
+  ASSERT_EQ(ours.size(), oracle.size());
   int exact = 0;
   for (std::size_t i = 0; i < oracle.size(); ++i) {
-    ASSERT_EQ(replay.observations[i].count("none"), oracle[i].count("none")) << "box " << i;
+    ASSERT_EQ(ours[i].count("none"), oracle[i].count("none")) << "box " << i;
     int largest = 0;
     for (const char *side : {"l", "t", "r", "b"}) {
       if (oracle[i].count(side) == 0) continue;
-      const int difference =
-          std::stoi(replay.observations[i].at(side)) - std::stoi(oracle[i].at(side));
+      const int difference = std::stoi(ours[i].at(side)) - std::stoi(oracle[i].at(side));
       largest = std::max(largest, std::abs(difference));
     }
     EXPECT_LE(largest, 1) << "box " << i;
@@ -274,8 +169,8 @@ TEST(TextPlacement, GlyphBoxesMatchTheOraclesWithinAPixelAndUnrotatedCellsExactl
   }
   std::cout << "glyph boxes equal to the oracle's: " << exact << " of " << oracle.size() << "\n";
   // The last 28 boxes are opaque cells of unrotated text, which must be exact.
-  ExpectSameFields({replay.observations.end() - 28, replay.observations.end()},
-                   {oracle.end() - 28, oracle.end()}, {"l", "t", "r", "b"});
+  ExpectSameFields({ours.end() - 28, ours.end()}, {oracle.end() - 28, oracle.end()},
+                   {"l", "t", "r", "b"});
 }
 
 // The share of pixels equal to the oracle's, among those in text cells and
@@ -283,14 +178,23 @@ TEST(TextPlacement, GlyphBoxesMatchTheOraclesWithinAPixelAndUnrotatedCellsExactl
 TEST(TextPixels, MostPixelsInTextCellsEqualTheOracles) {
   testing::Image oracle;
   ASSERT_TRUE(testing::ReadPpm(ReferencePath("text-pixels.ppm"), oracle));
-  ScriptReplay replay("text-pixels.txt"), cells("text-pixels.txt", CELL_MARKER);
+  GdiScript replay, cells;
+  cells.MarkTextCells(CELL_MARKER);
+  ASSERT_TRUE(Replay(replay, "text-pixels.txt"));
+  ASSERT_TRUE(Replay(cells, "text-pixels.txt"));
+  const testing::Image ours = replay.Picture(), marked = cells.Picture();
+  ASSERT_EQ(ours.width, oracle.width);
+  ASSERT_EQ(ours.height, oracle.height);
+  ASSERT_EQ(marked.width, oracle.width);
+  ASSERT_EQ(marked.height, oracle.height);
   int cellPixels = 0, equalInCells = 0, inked = 0, equalInked = 0;
   for (int y = 0; y < oracle.height; ++y) {
     for (int x = 0; x < oracle.width; ++x) {
-      const std::uint32_t ours = replay.canvas->At(x, y), theirs = oracle.At(x, y);
-      if (cells.canvas->At(x, y) == portable::PixelFromColor(CELL_MARKER))
-        ++cellPixels, equalInCells += ours == theirs;
-      if (ours != 0xFFFFFF || theirs != 0xFFFFFF) ++inked, equalInked += ours == theirs;
+      const std::uint32_t ourPixel = ours.At(x, y), oraclePixel = oracle.At(x, y);
+      if (marked.At(x, y) == portable::PixelFromColor(CELL_MARKER))
+        ++cellPixels, equalInCells += ourPixel == oraclePixel;
+      if (ourPixel != 0xFFFFFF || oraclePixel != 0xFFFFFF)
+        ++inked, equalInked += ourPixel == oraclePixel;
     }
   }
   const double cellShare = 100.0 * equalInCells / cellPixels, inkShare = 100.0 * equalInked / inked;
@@ -303,8 +207,7 @@ TEST(TextPixels, MostPixelsInTextCellsEqualTheOracles) {
   EXPECT_GE(cellShare, 99.5);
   EXPECT_GE(inkShare, 98.5);
   if (cellShare < 100) {
-    testing::WritePpm(TEXT_OUTPUT_DIR "/text-pixels-ours.ppm",
-                      {oracle.width, oracle.height, replay.canvas->Pixels()});
+    testing::WritePpm(TEXT_OUTPUT_DIR "/text-pixels-ours.ppm", ours);
   }
 }
 
