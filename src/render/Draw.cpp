@@ -22,6 +22,8 @@
 #include "ValueBox.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace trendel {
 namespace {
@@ -41,7 +43,8 @@ struct TargetSize {
 TargetSize SizeOf(const RECT &target) {
   const auto extent = [](LONG low, LONG high) {
     const std::int64_t difference = static_cast<std::int64_t>(high) - low;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(difference, 0, INT32_MAX));
+    const std::int64_t highest = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(difference, 0, highest));
   };
   return {extent(target.left, target.right), extent(target.top, target.bottom)};
 }
