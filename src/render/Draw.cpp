@@ -1,7 +1,7 @@
 // Draw paints one complete image of a graph, in this order:
 //   1. the white background with its one-pixel frame;
-//   2. the title, centred at the top in a bold font fitted to the width;
-//   3. the layout: margins for the value labels and the category labels;
+//   2. the layout: margins for the value labels and the category labels;
+//   3. the title, centred at the top in a bold font fitted to the width;
 //   4. the legend at the right edge, which narrows the plot;
 //   5. the hit area that mouse tracking tests the pointer against;
 //   6. the tracking line, before the axes and series that paint over it;
