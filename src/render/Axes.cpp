@@ -157,13 +157,13 @@ std::vector<std::string> ValueLabels(const CGraph &graph, const ValueTicks &tick
     }
   }
   if (mostDecimals == 0) return labels;
+  const auto decimals = static_cast<std::int32_t>(mostDecimals);
   for (std::string &label : labels) {
     const std::size_t point = label.find('.');
     if (point == std::string::npos) {
-      label += '.';
-      label.append(mostDecimals, '0');
+      label += "." + RepeatString("0", decimals);
     } else {
-      label.append(mostDecimals - (label.size() - point - 1), '0');
+      label += RepeatString("0", decimals - static_cast<std::int32_t>(label.size() - point - 1));
     }
   }
   return labels;

@@ -1,7 +1,7 @@
 // Draw paints one complete image of a graph, in this order:
 //   1. the white background with its one-pixel frame;
-//   2. the title, centred at the top in a bold font fitted to the width;
-//   3. the layout: margins for the value labels and the category labels;
+//   2. the layout: margins for the value labels and the category labels;
+//   3. the title, centred at the top in a bold font fitted to the width;
 //   4. the legend at the right edge, which narrows the plot;
 //   5. the hit area that mouse tracking tests the pointer against;
 //   6. the tracking line, before the axes and series that paint over it;
@@ -22,6 +22,8 @@
 #include "ValueBox.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace trendel {
 namespace {
@@ -41,7 +43,8 @@ struct TargetSize {
 TargetSize SizeOf(const RECT &target) {
   const auto extent = [](LONG low, LONG high) {
     const std::int64_t difference = static_cast<std::int64_t>(high) - low;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(difference, 0, INT32_MAX));
+    const std::int64_t highest = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(difference, 0, highest));
   };
   return {extent(target.left, target.right), extent(target.top, target.bottom)};
 }

@@ -73,7 +73,9 @@ class SaveFile : public ::testing::Test {
   portable::LiveObjectCounts baseline_;
 };
 
-// The framed white background: a black one-pixel frame around white.
+// The framed white background: a black one-pixel frame around white. In
+// pictures this small the legend box is wider than the picture and covers
+// the frame's left corners, so the right ones are looked at.
 void ExpectFramedBackground(const Image &image, int width, int height, int tolerance = 0) {
   ASSERT_EQ(image.width, width);
   ASSERT_EQ(image.height, height);
@@ -83,7 +85,7 @@ void ExpectFramedBackground(const Image &image, int width, int height, int toler
     }
     return true;
   };
-  EXPECT_TRUE(near(image.At(0, 0), 0)) << std::hex << image.At(0, 0);
+  EXPECT_TRUE(near(image.At(width - 1, 0), 0)) << std::hex << image.At(width - 1, 0);
   EXPECT_TRUE(near(image.At(width - 1, height - 1), 0));
   EXPECT_TRUE(near(image.At(width / 2, height / 2), 255))
       << std::hex << image.At(width / 2, height / 2);

@@ -34,15 +34,6 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-TEST_F(Tracking, QueriesLeaveTheStateAlone) {
-  EXPECT_EQ(SetTrackingMode(2), 2);
-  EXPECT_EQ(SetTrackingMode(-1), 2);
-  EXPECT_EQ(SetTrackingMode(3), 2);
-  EXPECT_EQ(SetTrackedIndex(7), 7);
-  EXPECT_EQ(SetTrackedIndex(QUERY_TRACKED_INDEX), 7);
-  EXPECT_EQ(SetTrackedIndex(-1), -1);
-}
-
 TEST_F(Tracking, NearestCategoryWinsAndTiesGoLeft) {
   CGraph graph(LINE_GRAPH_KIND);
   graph.xPositions = {160, 260, 360, 410};  // three categories, then the right end
