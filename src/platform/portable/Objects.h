@@ -4,6 +4,7 @@
 // stale or made-up handle is simply not found.
 #pragma once
 
+#include "RecycledStorage.h"
 #include "Win32Api.h"
 
 #include <cstdint>
@@ -39,7 +40,7 @@ struct ObjectRecord {
   int selectionCount = 0;
 };
 
-struct Pen final : ObjectRecord {
+struct Pen final : ObjectRecord, RecycledStorage<Pen> {
   Pen(int penStyle, int penWidth, COLORREF penColor)
       : ObjectRecord(ObjectKind::Pen), style(penStyle), width(penWidth), color(penColor) {}
   int style;
@@ -47,14 +48,14 @@ struct Pen final : ObjectRecord {
   COLORREF color;
 };
 
-struct Brush final : ObjectRecord {
+struct Brush final : ObjectRecord, RecycledStorage<Brush> {
   explicit Brush(COLORREF brushColor) : ObjectRecord(ObjectKind::Brush), color(brushColor) {}
   COLORREF color;
 };
 
 struct FontFaceInstance;  // resolved face and size, owned by Text.cpp's cache
 
-struct Font final : ObjectRecord {
+struct Font final : ObjectRecord, RecycledStorage<Font> {
   Font() : ObjectRecord(ObjectKind::Font) {}
   int height = 0;
   int escapement = 0;  // tenths of a degree, counter-clockwise
