@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <set>
@@ -443,6 +444,32 @@ TEST(EllipseProperties, RowsFollowTheWalkStepByStep) {
     const long long end = std::min(height, first + 1 + static_cast<long long>(random() % 50));
     SCOPED_TRACE("seed 99, iteration " + std::to_string(iteration));
     ExpectRowsOfTheWalk(width, height, first, end);
+  }
+}
+
+// Ellipse paints the 3 x 3 point marker by a special case; the walk must give
+// the same pixels at every position on, across the edges of, and off a
+// canvas, whatever the colours.
+TEST(EllipseProperties, MarkerSpecialCaseMatchesTheWalk) {
+  constexpr int WIDTH = 7, HEIGHT = 6;
+  for (const COLORREF penColor : {RGB(0, 0, 0), RGB(10, 200, 30)}) {
+    for (int top = -4; top <= HEIGHT + 1; ++top) {
+      for (int left = -4; left <= WIDTH + 1; ++left) {
+        Canvas special(WIDTH, HEIGHT), walked(WIDTH, HEIGHT);
+        {
+          Selected pen(special.dc(), CreatePen(PS_SOLID, (left + 4) % 2, penColor));
+          Selected brush(special.dc(), CreateSolidBrush(RGB(255, 0, 0)));
+          Ellipse(special.dc(), left + 3, top, left, top + 3);
+        }
+        const std::optional<portable::Surface> surface =
+            portable::SurfaceOf(*portable::FindDeviceContext(walked.dc()));
+        ASSERT_TRUE(surface);
+        portable::PaintEllipse(*surface, left, top, left + 3, top + 3, 1,
+                               portable::PixelFromColor(penColor), RED);
+        ASSERT_EQ(special.Pixels(), walked.Pixels())
+            << "box at (" << left << ", " << top << "), pen " << penColor;
+      }
+    }
   }
 }
 
