@@ -358,6 +358,24 @@ TEST(LineProperties, EveryVisiblePixelFollowsTheRules) {
   }
 }
 
+// Solid lines with both ends on the canvas take a walk without clipping;
+// they too must follow the rules, in every direction and at every length.
+TEST(LineProperties, LinesWhollyOnTheCanvasFollowTheRules) {
+  std::mt19937 random(808);
+  std::uniform_int_distribution<int> x(0, 23), y(0, 19);
+  for (int iteration = 0; iteration < 3000; ++iteration) {
+    const int fromX = x(random), fromY = y(random), toX = x(random), toY = y(random);
+    Canvas canvas(24, 20);
+    {
+      Selected pen(canvas.dc(), CreatePen(PS_SOLID, iteration % 2, RGB(255, 0, 0)));
+      Line(canvas.dc(), fromX, fromY, toX, toY);
+    }
+    ASSERT_EQ(Painted(canvas), RuledLine(fromX, fromY, toX, toY, PS_SOLID, 24, 20))
+        << "seed 808, iteration " << iteration << ": (" << fromX << ", " << fromY << ") to ("
+        << toX << ", " << toY << ")";
+  }
+}
+
 // Draws with draw(dc, offset) on a small canvas and, shifted, on a canvas big
 // enough to hold the whole shape; the small one must show the same pixels.
 template <typename Draw>
