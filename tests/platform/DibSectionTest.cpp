@@ -275,6 +275,23 @@ TEST_F(DibSections, GetDibitsCountsRowsAndCompletesTheHeader) {
   EXPECT_EQ(indexed.colors[1].rgbRed, 128);
   EXPECT_EQ(indexed.colors[255].rgbBlue, 255);
 
+  // At every depth the row padding and the spare bits of a last byte come out
+  // as zeros, and nothing past the copied rows is written.
+  for (const int bitCount : {1, 4, 8, 16, 24, 32}) {
+    Info request(3, 2, bitCount);
+    std::memset(bytes, 0xEE, sizeof bytes);
+    ASSERT_EQ(GetDIBits(screen, bitmap, 0, 2, bytes, request.get(), DIB_RGB_COLORS), 2);
+    const int stride = (3 * bitCount + 31) / 32 * 4;
+    for (int row = 0; row < 2; ++row) {
+      for (int bit = 3 * bitCount; bit < 8 * stride; ++bit) {
+        const int byte = row * stride + bit / 8;
+        EXPECT_EQ((bytes[byte] >> (7 - bit % 8)) & 1, 0)
+            << bitCount << " bits, row " << row << ", bit " << bit;
+      }
+    }
+    EXPECT_EQ(bytes[2 * stride], 0xEE) << bitCount << " bits";
+  }
+
   Info wrongWidth(4, 2, 24);
   EXPECT_EQ(GetDIBits(screen, bitmap, 0, 2, bytes, wrongWidth.get(), DIB_RGB_COLORS), 0);
   SelectObject(memory, previous);
