@@ -20,6 +20,7 @@
 // colours (at colorBits precision) thus gets exactly one entry per colour.
 #include "Octree.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace trendel {
@@ -31,7 +32,10 @@ constexpr std::uint32_t ColorKey(std::uint8_t red, std::uint8_t green, std::uint
 
 }  // namespace
 
-Octree::Octree(int maxColors, int colorBits) : maxColors_(maxColors), colorBits_(colorBits) {
+Octree::Octree(int maxColors, int colorBits)
+    : maxColors_(maxColors),
+      colorBits_(colorBits),
+      leafCache_(std::size_t{1} << LEAF_CACHE_BITS) {
   assert(maxColors >= 1);
   assert(colorBits >= 0 && colorBits <= MAX_COLOR_BITS);
 }
@@ -60,26 +64,50 @@ void Octree::FreeNode(Node *node) {
   freeNodes_.push_back(node);
 }
 
+// Multiplicative hashing: the top bits of the product mix all of the colour.
+Octree::CachedLeaf &Octree::CacheEntry(std::uint32_t color) {
+  return leafCache_[(color * 2654435761u) >> (32 - LEAF_CACHE_BITS)];
+}
+
+// A generation count that wraps would revive entries of long ago, so the
+// cache is emptied then instead.
+void Octree::StartGeneration() {
+  if (++generation_ == 0) {
+    std::fill(leafCache_.begin(), leafCache_.end(), CachedLeaf{});
+    generation_ = 1;
+  }
+}
+
+// The walk down the tree, making the nodes the colour lacks; a colour whose
+// leaf is known skips it, which changes nothing, since a walk through
+// existing nodes only finds.
+Octree::Node *Octree::FindOrMakeLeaf(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                                     bool &newLeaf) {
+  const std::uint32_t color = ColorKey(red, green, blue);
+  if (lastLeaf_ != nullptr && lastColor_ == color) return lastLeaf_;
+  CachedLeaf &cached = CacheEntry(color);
+  if (cached.generation == generation_ && cached.color == color) return cached.leaf;
+  Node **slot = &root_;
+  for (int level = 0;; ++level) {
+    if (*slot == nullptr) {
+      *slot = NewNode(level);
+      newLeaf = (*slot)->isLeaf;
+    }
+    if ((*slot)->isLeaf) break;
+    const int shift = 7 - level;
+    const int index =
+        (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
+    slot = &(*slot)->children[index];
+  }
+  cached = CachedLeaf{color, generation_, *slot};
+  return *slot;
+}
+
 void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                       std::uint32_t count) {
   const std::uint32_t color = ColorKey(red, green, blue);
-  Node *leaf = lastLeaf_ != nullptr && lastColor_ == color ? lastLeaf_ : nullptr;
   bool newLeaf = false;
-  if (leaf == nullptr) {
-    Node **slot = &root_;
-    for (int level = 0;; ++level) {
-      if (*slot == nullptr) {
-        *slot = NewNode(level);
-        newLeaf = (*slot)->isLeaf;
-      }
-      if ((*slot)->isLeaf) break;
-      const int shift = 7 - level;
-      const int index =
-          (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
-      slot = &(*slot)->children[index];
-    }
-    leaf = *slot;
-  }
+  Node *leaf = FindOrMakeLeaf(red, green, blue, newLeaf);
   leaf->pixelCount += count;
   leaf->redSum += std::uint64_t{red} * count;
   leaf->greenSum += std::uint64_t{green} * count;
@@ -115,6 +143,7 @@ void Octree::ReduceOnce() {
   node->isLeaf = true;
   leafCount_ -= childCount - 1;
   lastLeaf_ = nullptr;
+  StartGeneration();
 }
 
 void Octree::CollectLeaves(const Node *node, std::vector<PaletteColor> &palette) const {
