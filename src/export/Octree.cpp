@@ -33,9 +33,7 @@ constexpr std::uint32_t ColorKey(std::uint8_t red, std::uint8_t green, std::uint
 }  // namespace
 
 Octree::Octree(int maxColors, int colorBits)
-    : maxColors_(maxColors),
-      colorBits_(colorBits),
-      leafCache_(std::size_t{1} << LEAF_CACHE_BITS) {
+    : maxColors_(maxColors), colorBits_(colorBits), leafCache_(std::size_t{1} << LEAF_CACHE_BITS) {
   assert(maxColors >= 1);
   assert(colorBits >= 0 && colorBits <= MAX_COLOR_BITS);
 }
@@ -78,15 +76,19 @@ void Octree::StartGeneration() {
   }
 }
 
-// The walk down the tree, making the nodes the colour lacks; a colour whose
-// leaf is known skips it, which changes nothing, since a walk through
-// existing nodes only finds.
-Octree::Node *Octree::FindOrMakeLeaf(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                                     bool &newLeaf) {
-  const std::uint32_t color = ColorKey(red, green, blue);
+// The leaf of a colour that came recently, or null: a walk through existing
+// nodes only finds, so skipping it for a known colour changes nothing.
+Octree::Node *Octree::KnownLeaf(std::uint32_t color) {
   if (lastLeaf_ != nullptr && lastColor_ == color) return lastLeaf_;
-  CachedLeaf &cached = CacheEntry(color);
-  if (cached.generation == generation_ && cached.color == color) return cached.leaf;
+  const CachedLeaf &cached = CacheEntry(color);
+  return cached.generation == generation_ && cached.color == color ? cached.leaf : nullptr;
+}
+
+// The walk down the tree, making the nodes the colour lacks.
+Octree::Node *Octree::WalkToLeaf(std::uint32_t color, bool &newLeaf) {
+  const auto red = static_cast<std::uint8_t>(color >> 16);
+  const auto green = static_cast<std::uint8_t>(color >> 8);
+  const auto blue = static_cast<std::uint8_t>(color);
   Node **slot = &root_;
   for (int level = 0;; ++level) {
     if (*slot == nullptr) {
@@ -99,23 +101,38 @@ Octree::Node *Octree::FindOrMakeLeaf(std::uint8_t red, std::uint8_t green, std::
         (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
     slot = &(*slot)->children[index];
   }
-  cached = CachedLeaf{color, generation_, *slot};
+  CacheEntry(color) = CachedLeaf{color, generation_, *slot};
   return *slot;
 }
 
-void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                      std::uint32_t count) {
-  const std::uint32_t color = ColorKey(red, green, blue);
+void Octree::AddRun(std::uint32_t color, std::uint32_t count) {
   bool newLeaf = false;
-  Node *leaf = FindOrMakeLeaf(red, green, blue, newLeaf);
+  Node *leaf = KnownLeaf(color);
+  if (leaf == nullptr) leaf = WalkToLeaf(color, newLeaf);
   leaf->pixelCount += count;
-  leaf->redSum += std::uint64_t{red} * count;
-  leaf->greenSum += std::uint64_t{green} * count;
-  leaf->blueSum += std::uint64_t{blue} * count;
+  leaf->redSum += std::uint64_t{color >> 16} * count;
+  leaf->greenSum += std::uint64_t{(color >> 8) & 0xFF} * count;
+  leaf->blueSum += std::uint64_t{color & 0xFF} * count;
   lastColor_ = color;
   lastLeaf_ = leaf;
   if (newLeaf) {
     while (leafCount_ > maxColors_) ReduceOnce();
+  }
+}
+
+void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                      std::uint32_t count) {
+  AddRun(ColorKey(red, green, blue), count);
+}
+
+void Octree::AddPixels(const std::uint32_t *pixels, std::size_t count) {
+  constexpr std::uint32_t COLOR_BITS = 0xFFFFFF;
+  for (std::size_t start = 0; start < count;) {
+    const std::uint32_t color = pixels[start] & COLOR_BITS;
+    std::size_t end = start + 1;
+    while (end < count && (pixels[end] & COLOR_BITS) == color) ++end;
+    AddRun(color, static_cast<std::uint32_t>(end - start));
+    start = end;
   }
 }
 

@@ -35,6 +35,12 @@ class Octree {
   // them can make a leaf.
   void AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint32_t count = 1);
 
+  // Adds a row of pixels as 0x00RRGGBB words (the top byte is ignored), a run
+  // of one colour at a time, which gives the same tree as AddColor pixel by
+  // pixel. Rows come in here so that the run search and AddColor share one
+  // loop instead of a call per run.
+  void AddPixels(const std::uint32_t *pixels, std::size_t count);
+
   // Assign: the leaves depth first, children in index order, each the
   // integer average of the pixels it gathered.
   std::vector<PaletteColor> Palette() const;
@@ -60,7 +66,9 @@ class Octree {
   };
 
   Node *NewNode(int level);
-  Node *FindOrMakeLeaf(std::uint8_t red, std::uint8_t green, std::uint8_t blue, bool &newLeaf);
+  void AddRun(std::uint32_t color, std::uint32_t count);
+  Node *KnownLeaf(std::uint32_t color);
+  Node *WalkToLeaf(std::uint32_t color, bool &newLeaf);
   CachedLeaf &CacheEntry(std::uint32_t color);
   void StartGeneration();
   void FreeNode(Node *node);
