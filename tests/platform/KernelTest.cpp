@@ -55,6 +55,18 @@ TEST(Files, WriteReadAndSize) {
   EXPECT_EQ(read, 5u);
   EXPECT_STREQ(buffer, "hello");
   CloseHandle(file);
+
+  // CREATE_ALWAYS empties a file that has contents.
+  file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetFileSize(file, nullptr), 0u);
+  EXPECT_TRUE(WriteFile(file, "hi", 2, &written, nullptr));
+  CloseHandle(file);
+  file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(GetFileSize(file, nullptr), 2u);
+  CloseHandle(file);
   EXPECT_TRUE(DeleteFileA(path.c_str()));
   EXPECT_FALSE(DeleteFileA(path.c_str()));
 }
