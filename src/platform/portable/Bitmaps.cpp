@@ -424,7 +424,9 @@ bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &
       std::uint8_t *to = target.Row(targetRows[i]) + 4 * targetX;
       const std::uint8_t *from = source.Row(sourceRows[i]) + 4 * sourceX;
       if (!sameBitmap) {
-        for (int x = 0; x < columns; ++x) StoreWord(to + 4 * x, LoadWord(from + 4 * x) & 0x00FFFFFF);
+        for (int x = 0; x < columns; ++x) {
+          StoreWord(to + 4 * x, LoadWord(from + 4 * x) & 0x00FFFFFF);
+        }
         continue;
       }
       std::memmove(to, from, 4 * std::size_t{static_cast<unsigned>(columns)});

@@ -187,8 +187,9 @@ void PaintSolidLineOn(const Surface &surface, const LinePath &path, std::uint32_
   const long long twiceLength = 2 * path.length;
   const long long twiceDelta = 2 * path.minorDelta;
   long long remainder = path.length - 1;
-  std::uint32_t *target = path.xMajor ? surface.Row(static_cast<int>(path.minorStart)) + path.majorStart
-                                      : surface.Row(static_cast<int>(path.majorStart)) + path.minorStart;
+  std::uint32_t *target = path.xMajor
+                              ? surface.Row(static_cast<int>(path.minorStart)) + path.majorStart
+                              : surface.Row(static_cast<int>(path.majorStart)) + path.minorStart;
   for (long long step = 0; step < path.length; ++step) {
     *target = pixel;
     target += majorStride;
