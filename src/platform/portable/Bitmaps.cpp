@@ -459,7 +459,7 @@ std::unique_ptr<Bitmap> NewSurfaceBitmap(long long width, long long height, std:
     bitmap->bitCount = 32;
     bitmap->stride = static_cast<std::size_t>(width) * 4;
     const auto count = static_cast<std::size_t>(width * height);
-    bitmap->bits.reset(new std::uint8_t[count * 4]);
+    bitmap->bits = NewBlock(count * 4, BlockContents::Undefined);
     auto *pixels = reinterpret_cast<std::uint32_t *>(bitmap->bits.get());
     std::fill(pixels, pixels + count, pixel);
     return bitmap;
@@ -589,8 +589,8 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits
     bitmap->compression = format->compression;
     std::copy(format->masks, format->masks + 3, bitmap->colorMasks);
     bitmap->stride = static_cast<std::size_t>(format->stride);
-    bitmap->bits.reset(
-        new std::uint8_t[bitmap->stride * static_cast<std::size_t>(format->height)]());
+    bitmap->bits =
+        NewBlock(bitmap->stride * static_cast<std::size_t>(format->height), BlockContents::Zeros);
     if (IsIndexed(format->bitCount)) {
       const std::size_t size = std::size_t{1} << format->bitCount;
       const DWORD used = info->bmiHeader.biClrUsed;

@@ -22,7 +22,7 @@ std::unique_ptr<Bitmap> NewMonochromePixel() {
   bitmap->height = 1;
   bitmap->bitCount = 1;
   bitmap->stride = 4;
-  bitmap->bits = std::make_unique<std::uint8_t[]>(4);
+  bitmap->bits = NewBlock(4, BlockContents::Zeros);
   bitmap->colorTable = {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}};
   return bitmap;
 }

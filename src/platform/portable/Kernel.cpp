@@ -138,8 +138,8 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
   try {
     auto memory = std::make_unique<GlobalMemory>();
     // Even an empty block gets storage, so that a lock gives a real address.
-    memory->bytes.reset((flags & GMEM_ZEROINIT) ? new std::uint8_t[bytes + 1]()
-                                                : new std::uint8_t[bytes + 1]);
+    memory->bytes = NewBlock(bytes + 1, (flags & GMEM_ZEROINIT) ? BlockContents::Zeros
+                                                                 : BlockContents::Undefined);
     memory->size = bytes;
     return static_cast<HGLOBAL>(HandleTable::Instance().Add(std::move(memory)));
   } catch (const std::bad_alloc &) {

@@ -4,6 +4,7 @@
 // stale or made-up handle is simply not found.
 #pragma once
 
+#include "Blocks.h"
 #include "RecycledStorage.h"
 #include "Win32Api.h"
 
@@ -79,7 +80,7 @@ struct Bitmap final : ObjectRecord {
   DWORD colorMasks[3] = {0, 0, 0};  // red, green, blue with BI_BITFIELDS
   std::vector<RGBQUAD> colorTable;  // bit counts of 8 and below
   std::size_t stride = 0;           // bytes per row, a multiple of 4
-  std::unique_ptr<std::uint8_t[]> bits;
+  Block bits;
   HDC selectedInto = nullptr;
 
   // Row y counted from the top of the picture.
@@ -122,7 +123,7 @@ struct Window final : ObjectRecord {
 
 struct GlobalMemory final : ObjectRecord {
   GlobalMemory() : ObjectRecord(ObjectKind::GlobalMemory) {}
-  std::unique_ptr<std::uint8_t[]> bytes;
+  Block bytes;
   std::size_t size = 0;
   int lockCount = 0;
 };

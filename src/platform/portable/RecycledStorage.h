@@ -15,15 +15,15 @@
 namespace trendel::portable {
 
 #if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool RECYCLE_RECORDS = false;
+inline constexpr bool RECYCLE_STORAGE = false;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-inline constexpr bool RECYCLE_RECORDS = false;
+inline constexpr bool RECYCLE_STORAGE = false;
 #else
-inline constexpr bool RECYCLE_RECORDS = true;
+inline constexpr bool RECYCLE_STORAGE = true;
 #endif
 #else
-inline constexpr bool RECYCLE_RECORDS = true;
+inline constexpr bool RECYCLE_STORAGE = true;
 #endif
 
 template <typename Record>
@@ -42,7 +42,7 @@ class RecycledStorage {
   // Records are final, so `size` is always the record's own.
   static void operator delete(void *storage, std::size_t size) noexcept {
     static_assert(sizeof(Record) >= sizeof(FreeBlock));
-    if (RECYCLE_RECORDS && size == sizeof(Record) && freeCount_ < KEPT_BLOCKS) {
+    if (RECYCLE_STORAGE && size == sizeof(Record) && freeCount_ < KEPT_BLOCKS) {
       freeList_ = ::new (storage) FreeBlock{freeList_};
       ++freeCount_;
       return;
