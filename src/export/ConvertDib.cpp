@@ -329,8 +329,9 @@ HGLOBAL ConvertPackedDib(HGLOBAL block, int bitCount, HPALETTE palette) {
                                  static_cast<std::uint64_t>(layout.height);
   const std::size_t tableBytes = sizeof(RGBQUAD) * tableSize;
   if (INFO_HEADER_BYTES + tableBytes + rowBytes > MAX_PACKED_BYTES) return nullptr;
-  HGLOBAL result = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
-                               static_cast<SIZE_T>(INFO_HEADER_BYTES + tableBytes + rowBytes));
+  // Header, table and rows fill the block: it needs no zeros first.
+  HGLOBAL result =
+      GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(INFO_HEADER_BYTES + tableBytes + rowBytes));
   if (result == nullptr) return nullptr;
   auto *bytes = static_cast<std::uint8_t *>(GlobalLock(result));
   target.header.biSizeImage = static_cast<DWORD>(rowBytes);
