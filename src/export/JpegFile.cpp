@@ -9,6 +9,7 @@
 #include "platform/Streams.h"
 
 #include <csetjmp>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -56,14 +57,24 @@ struct RowSource {
   std::uint8_t *rgbRow = nullptr;  // width x 3 bytes, for blue-green-red rows
 };
 
+// One row of blue-green-red pixels of PIXEL_BYTES bytes each, as red, green,
+// blue; the pixel size is a constant so that the loop can be vectorised.
+template <std::size_t PIXEL_BYTES>
+void BgrToRgb(const std::uint8_t *from, std::uint8_t *to, JDIMENSION width) {
+  for (JDIMENSION x = 0; x < width; ++x, from += PIXEL_BYTES, to += RGB_COMPONENTS) {
+    to[0] = from[2];
+    to[1] = from[1];
+    to[2] = from[0];
+  }
+}
+
 JSAMPROW RowAt(const RowSource &source, JDIMENSION y, JDIMENSION width) {
   const std::uint8_t *row = source.topRow + static_cast<std::ptrdiff_t>(y) * source.rowStep;
   if (source.bgrPixelBytes == 0) return const_cast<JSAMPROW>(row);
-  std::uint8_t *to = source.rgbRow;
-  for (JDIMENSION x = 0; x < width; ++x, row += source.bgrPixelBytes, to += RGB_COMPONENTS) {
-    to[0] = row[2];
-    to[1] = row[1];
-    to[2] = row[0];
+  if (source.bgrPixelBytes == 4) {
+    BgrToRgb<4>(row, source.rgbRow, width);
+  } else {
+    BgrToRgb<3>(row, source.rgbRow, width);
   }
   return source.rgbRow;
 }
