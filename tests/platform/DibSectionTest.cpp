@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace trendel {
@@ -150,6 +151,39 @@ TEST_F(DibSections, ColoursGoToTheNearestTableEntryAndTiesToTheLowestIndex) {
   EXPECT_EQ(SetDIBColorTable(section.dc(), 3, 5, info.colors), 5u);
   EXPECT_EQ(SetDIBColorTable(section.dc(), 255, 5, info.colors), 1u);
   EXPECT_EQ(SetDIBColorTable(section.dc(), 256, 1, info.colors), 0u);
+}
+
+// Plain 32-bit pixels go into an 8-bit table by a special case; the same
+// pixels from a 24-bit section take the general path and must come out as
+// the same indices, spare bytes and offsets included. The table has
+// duplicates, so ties are settled too.
+TEST_F(DibSections, ThirtyTwoBitPixelsGetTheIndicesOfTheGeneralPath) {
+  constexpr int WIDTH = 37, HEIGHT = 23;
+  std::mt19937 random(61);
+  Info indexed(WIDTH, HEIGHT, 8);
+  for (int i = 0; i < 256; ++i) {
+    const auto value = static_cast<std::uint32_t>(random());
+    indexed.colors[i] =
+        RGBQUAD{static_cast<BYTE>(value & 0xC0), static_cast<BYTE>((value >> 8) & 0xC0),
+                static_cast<BYTE>((value >> 16) & 0xC0), 0};
+  }
+  Info wide(WIDTH, HEIGHT, 32), narrow(WIDTH, HEIGHT, 24);
+  Section fromWide(wide), fromNarrow(narrow), toFromWide(indexed), toFromNarrow(indexed);
+  const int narrowStride = (WIDTH * 3 + 3) / 4 * 4;
+  for (int y = 0; y < HEIGHT; ++y) {
+    for (int x = 0; x < WIDTH; ++x) {
+      const auto value = static_cast<std::uint32_t>(random());
+      std::memcpy(fromWide.bytes() + (y * WIDTH + x) * 4, &value, 4);  // spare byte included
+      std::memcpy(fromNarrow.bytes() + y * narrowStride + x * 3, &value, 3);
+    }
+  }
+  BitBlt(toFromWide.dc(), 0, 0, WIDTH, HEIGHT, fromWide.dc(), 0, 0, SRCCOPY);
+  BitBlt(toFromNarrow.dc(), 0, 0, WIDTH, HEIGHT, fromNarrow.dc(), 0, 0, SRCCOPY);
+  BitBlt(toFromWide.dc(), 3, 2, 30, 20, fromWide.dc(), 5, 1, SRCCOPY);
+  BitBlt(toFromNarrow.dc(), 3, 2, 30, 20, fromNarrow.dc(), 5, 1, SRCCOPY);
+  const int indexedBytes = (WIDTH + 3) / 4 * 4 * HEIGHT;
+  EXPECT_EQ(std::vector<std::uint8_t>(toFromWide.bytes(), toFromWide.bytes() + indexedBytes),
+            std::vector<std::uint8_t>(toFromNarrow.bytes(), toFromNarrow.bytes() + indexedBytes));
 }
 
 TEST_F(DibSections, OneAndFourBitPixelsPackFromTheHighBits) {

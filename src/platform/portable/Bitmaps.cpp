@@ -435,9 +435,21 @@ bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &
     return true;
   }
   try {
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(columns));
     std::optional<NearestColor> matcher;
     if (IsIndexed(target.bitCount)) matcher.emplace(target.colorTable, 1 << target.bitCount);
+    // Special case: plain 32-bit pixels into 8-bit indices, the depth change
+    // of every GIF save, go straight from row to row without the buffer.
+    if (IsPlainRgb(source) && target.bitCount == 8) {
+      for (std::size_t i = 0; i < sourceRows.size(); ++i) {
+        const std::uint8_t *from = source.Row(sourceRows[i]) + 4 * sourceX;
+        std::uint8_t *to = target.Row(targetRows[i]) + targetX;
+        for (int x = 0; x < columns; ++x) {
+          to[x] = matcher->IndexOf(LoadWord(from + 4 * x) & 0x00FFFFFF);
+        }
+      }
+      return true;
+    }
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(columns));
     for (std::size_t i = 0; i < sourceRows.size(); ++i) {
       DecodeRow(source, sourceX, sourceRows[i], columns, row.data());
       EncodeRow(target, targetX, targetRows[i], columns, row.data(), matcher ? &*matcher : nullptr);
