@@ -6,7 +6,8 @@
 // bits). The walk creates the nodes it lacks and ends in a leaf at level
 // colorBits, where the pixel is counted and its components are added to the
 // leaf's sums. Every node above the leaf level goes on the reducible list of
-// its level when it is created, newest first.
+// its level when it is created, newest first. A colour whose leaf is known,
+// the last colour's or one in the leaf cache, skips the walk.
 //
 // Reduce. Whenever a new leaf makes more than maxColors, the tree folds one
 // node: the newest reducible node of the deepest level that has one. Its
