@@ -1,7 +1,8 @@
 // JPEG files through the libjpeg compression interface: a CDib brought to
 // 24 bits per pixel, its rows handed to the compressor top row first, one at
-// a time, each turned from blue, green, red into red, green, blue in a
-// buffer of one row on its way.
+// a time, straight from the CDib. libjpeg-turbo's extended colour spaces read
+// the blue-green-red pixels (with their spare byte at 32 bits) themselves and
+// convert them exactly as they convert red, green, blue.
 #include "JpegFile.h"
 
 #include "ConvertDib.h"
@@ -45,46 +46,27 @@ struct ErrorManager {
 
 // Compressed output goes to the disk in pieces this large rather than in
 // the library's own 4 KiB ones: a large chart makes megabytes of JPEG.
-constexpr std::size_t STREAM_BUFFER_BYTES = 256 * 1024;
+constexpr std::size_t STREAM_BUFFER_BYTES = 64 * 1024;
 
-// Where Compress takes its rows from, top row first: rows of red, green and
-// blue as they are, or rows of blue, green, red (and a spare byte), which are
-// turned into red, green, blue in a one-row buffer.
+#ifndef JCS_EXTENSIONS
+#error "JpegFile needs libjpeg-turbo's extended colour spaces"
+#endif
+
+// Where Compress takes its rows from, top row first, and how their pixels
+// are laid out.
 struct RowSource {
   const std::uint8_t *topRow = nullptr;
-  std::ptrdiff_t rowStep = 0;      // bytes from one row to the next one down
-  std::size_t bgrPixelBytes = 0;   // 3 or 4 for blue-green-red rows; 0 for red-green-blue ones
-  std::uint8_t *rgbRow = nullptr;  // width x 3 bytes, for blue-green-red rows
+  std::ptrdiff_t rowStep = 0;  // bytes from one row to the next one down
+  int pixelBytes = RGB_COMPONENTS;
+  J_COLOR_SPACE colorSpace = JCS_RGB;
 };
-
-// One row of blue-green-red pixels of PIXEL_BYTES bytes each, as red, green,
-// blue; the pixel size is a constant so that the loop can be vectorised.
-template <std::size_t PIXEL_BYTES>
-void BgrToRgb(const std::uint8_t *from, std::uint8_t *to, JDIMENSION width) {
-  for (JDIMENSION x = 0; x < width; ++x, from += PIXEL_BYTES, to += RGB_COMPONENTS) {
-    to[0] = from[2];
-    to[1] = from[1];
-    to[2] = from[0];
-  }
-}
-
-JSAMPROW RowAt(const RowSource &source, JDIMENSION y, JDIMENSION width) {
-  const std::uint8_t *row = source.topRow + static_cast<std::ptrdiff_t>(y) * source.rowStep;
-  if (source.bgrPixelBytes == 0) return const_cast<JSAMPROW>(row);
-  if (source.bgrPixelBytes == 4) {
-    BgrToRgb<4>(row, source.rgbRow, width);
-  } else {
-    BgrToRgb<3>(row, source.rgbRow, width);
-  }
-  return source.rgbRow;
-}
 
 // Every libjpeg call sits in this one function, because a fatal error comes
 // back here by longjmp: that jump skips destructors, so nothing between the
 // setjmp and the library's calls may be a C++ object that has one. The
 // locals are plain data, and the ones changed after setjmp are volatile.
 Compression Compress(const char *path, const RowSource &source, JDIMENSION width, JDIMENSION height,
-                     int quality) {
+                     int quality, char *streamBuffer) {
   jpeg_compress_struct compressor;
   ErrorManager errors;
   std::FILE *volatile file = nullptr;
@@ -101,17 +83,18 @@ Compression Compress(const char *path, const RowSource &source, JDIMENSION width
     jpeg_destroy_compress(&compressor);
     return Compression::CannotOpen;
   }
-  std::setvbuf(file, nullptr, _IOFBF, STREAM_BUFFER_BYTES);
+  if (streamBuffer != nullptr) std::setvbuf(file, streamBuffer, _IOFBF, STREAM_BUFFER_BYTES);
   jpeg_stdio_dest(&compressor, file);
   compressor.image_width = width;
   compressor.image_height = height;
-  compressor.input_components = RGB_COMPONENTS;
-  compressor.in_color_space = JCS_RGB;
+  compressor.input_components = source.pixelBytes;
+  compressor.in_color_space = source.colorSpace;
   jpeg_set_defaults(&compressor);
   jpeg_set_quality(&compressor, quality, TRUE);  // baseline tables
   jpeg_start_compress(&compressor, TRUE);        // complete tables
   while (compressor.next_scanline < height) {
-    JSAMPROW row = RowAt(source, compressor.next_scanline, width);
+    JSAMPROW row = const_cast<JSAMPROW>(
+        source.topRow + static_cast<std::ptrdiff_t>(compressor.next_scanline) * source.rowStep);
     jpeg_write_scanlines(&compressor, &row, 1);
   }
   jpeg_finish_compress(&compressor);
@@ -123,21 +106,25 @@ Compression Compress(const char *path, const RowSource &source, JDIMENSION width
 
 // The rows of a 24-bit picture, or of a 32-bit one with blue, green, red and
 // a spare byte in each pixel, which CDib stores bottom row first.
-RowSource BgrRowsOf(const CDib &dib, std::uint8_t *rgbRow) {
+RowSource BgrRowsOf(const CDib &dib) {
   const auto stride = static_cast<std::ptrdiff_t>(
       RowStride(static_cast<std::uint64_t>(dib.Width()), dib.BitCount()));
   RowSource source;
   source.topRow = dib.Bits() + stride * (dib.Height() - 1);
   source.rowStep = -stride;
-  source.bgrPixelBytes = dib.BitCount() / 8u;
-  source.rgbRow = rgbRow;
+  source.pixelBytes = dib.BitCount() / 8;
+  source.colorSpace = source.pixelBytes == 4 ? JCS_EXT_BGRX : JCS_EXT_BGR;
   return source;
 }
 
-// 1 for a written file, else 0, and the status text of a file that could not
-// be opened.
-int ResultOf(Compression outcome, const char *path, std::string &statusText) {
-  switch (outcome) {
+// Compresses into a file through a stream buffer of STREAM_BUFFER_BYTES (the
+// C library would take a size without a buffer as its own default); 1 for a
+// written file, else 0, and the status text of a file that could not be
+// opened.
+int CompressToFile(const char *path, const RowSource &source, JDIMENSION width, JDIMENSION height,
+                   int quality, std::string &statusText) {
+  const std::unique_ptr<char[]> streamBuffer(new (std::nothrow) char[STREAM_BUFFER_BYTES]);
+  switch (Compress(path, source, width, height, quality, streamBuffer.get())) {
     case Compression::Written:
       return 1;
     case Compression::CannotOpen:
@@ -177,13 +164,8 @@ int JpegFile::WriteFromDib(const char *path, const CDib *source, int quality) {
     }
     picture = &working;
   }
-  const auto width = static_cast<std::size_t>(picture->Width());
-  const std::unique_ptr<std::uint8_t[]> rgbRow(new (std::nothrow)
-                                                   std::uint8_t[width * RGB_COMPONENTS]);
-  if (!rgbRow) return 0;
-  return ResultOf(Compress(path, BgrRowsOf(*picture, rgbRow.get()), static_cast<JDIMENSION>(width),
-                           static_cast<JDIMENSION>(picture->Height()), quality),
-                  path, statusText_);
+  return CompressToFile(path, BgrRowsOf(*picture), static_cast<JDIMENSION>(picture->Width()),
+                        static_cast<JDIMENSION>(picture->Height()), quality, statusText_);
 }
 
 int JpegFile::WriteRgb(const char *path, const std::uint8_t *rgb, std::int32_t width,
@@ -192,9 +174,8 @@ int JpegFile::WriteRgb(const char *path, const std::uint8_t *rgb, std::int32_t w
   RowSource source;
   source.topRow = rgb;
   source.rowStep = static_cast<std::ptrdiff_t>(width) * RGB_COMPONENTS;
-  return ResultOf(Compress(path, source, static_cast<JDIMENSION>(width),
-                           static_cast<JDIMENSION>(height), quality),
-                  path, statusText_);
+  return CompressToFile(path, source, static_cast<JDIMENSION>(width),
+                        static_cast<JDIMENSION>(height), quality, statusText_);
 }
 
 }  // namespace trendel
