@@ -134,8 +134,9 @@ bool CDib::LoadFromFile(const char *path) {
       layout->packedSize > fileSize - FILE_HEADER_BYTES) {
     return false;
   }
-  HGLOBAL block =
-      GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(layout->packedSize));
+  // Not zero-initialised: the header and the read fill every byte, or the
+  // block goes again.
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(layout->packedSize));
   if (block == nullptr) return false;
   auto *bytes = static_cast<std::uint8_t *>(GlobalLock(block));
   std::memcpy(bytes, &header, sizeof header);

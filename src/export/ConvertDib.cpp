@@ -156,21 +156,14 @@ std::uint8_t Component(std::uint32_t pixel, DWORD mask, const Shifts &shifts, in
   return static_cast<std::uint8_t>(value);
 }
 
-// Adds a row's colours to the tree a run of one colour at a time.
-void AddRow(Octree &tree, const std::vector<PaletteColor> &row) {
-  for (std::size_t start = 0; start < row.size();) {
-    std::size_t end = start + 1;
-    while (end < row.size() && row[end] == row[start]) ++end;
-    tree.AddColor(row[start].red, row[start].green, row[start].blue,
-                  static_cast<std::uint32_t>(end - start));
-    start = end;
-  }
+std::uint32_t PackedColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  return (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | blue;
 }
 
-// Decodes one row of blue-green-red bytes.
-void DecodeBgrRow(const std::uint8_t *bytes, std::vector<PaletteColor> &row) {
+// Decodes one row of blue-green-red bytes into 0x00RRGGBB words.
+void DecodeBgrRow(const std::uint8_t *bytes, std::vector<std::uint32_t> &row) {
   for (std::size_t x = 0; x < row.size(); ++x, bytes += 3) {
-    row[x] = PaletteColor{bytes[2], bytes[1], bytes[0]};
+    row[x] = PackedColor(bytes[2], bytes[1], bytes[0]);
   }
 }
 
@@ -186,27 +179,27 @@ void AddDirectPixels(const LockedBlock &block, Octree &tree) {
   }
   const Shifts shifts[3] = {ShiftsOf(masks[0]), ShiftsOf(masks[1]), ShiftsOf(masks[2])};
   const std::size_t bytesPerPixel = static_cast<std::size_t>(layout.bitCount / 8);
-  std::vector<PaletteColor> row(static_cast<std::uint32_t>(layout.width));
+  std::vector<std::uint32_t> row(static_cast<std::uint32_t>(layout.width));
   for (std::int32_t y = 0; y < layout.height; ++y) {
     const std::uint8_t *bytes = block.Rows() + static_cast<std::size_t>(y) * layout.stride;
     if (layout.bitCount == 24) {
       DecodeBgrRow(bytes, row);
     } else if (layout.bitCount == 32 && std::equal(masks, masks + 3, RGB_888_MASKS)) {
-      // Special case: blue, green, red, unused, the layout of every rendering.
-      for (std::size_t x = 0; x < row.size(); ++x, bytes += 4) {
-        row[x] = PaletteColor{bytes[2], bytes[1], bytes[0]};
-      }
+      // Special case: blue, green, red, unused, the layout of every rendering,
+      // is a little-endian 0x00RRGGBB word already; the octree ignores the
+      // unused byte.
+      std::memcpy(row.data(), bytes, row.size() * sizeof row[0]);
     } else {
       for (std::size_t x = 0; x < row.size(); ++x, bytes += bytesPerPixel) {
         std::uint32_t pixel = bytes[0] | (std::uint32_t{bytes[1]} << 8);
         if (bytesPerPixel == 4)
           pixel |= (std::uint32_t{bytes[2]} << 16) | (std::uint32_t{bytes[3]} << 24);
-        row[x] = PaletteColor{Component(pixel, masks[0], shifts[0], layout.bitCount),
-                              Component(pixel, masks[1], shifts[1], layout.bitCount),
-                              Component(pixel, masks[2], shifts[2], layout.bitCount)};
+        row[x] = PackedColor(Component(pixel, masks[0], shifts[0], layout.bitCount),
+                             Component(pixel, masks[1], shifts[1], layout.bitCount),
+                             Component(pixel, masks[2], shifts[2], layout.bitCount));
       }
     }
-    AddRow(tree, row);
+    tree.AddPixels(row.data(), row.size());
   }
 }
 
@@ -221,14 +214,14 @@ bool AddIndexedPixels(const LockedBlock &block, HDC screen, Octree &tree) {
   request.header = BITMAPINFOHEADER{
       INFO_HEADER_BYTES, layout.width, layout.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   std::vector<std::uint8_t> bytes(std::size_t{static_cast<std::uint32_t>(layout.width)} * 3 + 64);
-  std::vector<PaletteColor> row(static_cast<std::uint32_t>(layout.width));
+  std::vector<std::uint32_t> row(static_cast<std::uint32_t>(layout.width));
   for (std::int32_t y = 0; y < layout.height; ++y) {
     if (GetDIBits(screen, section.Bitmap(), static_cast<UINT>(y), 1, bytes.data(),
                   reinterpret_cast<BITMAPINFO *>(&request), DIB_RGB_COLORS) != 1) {
       return false;
     }
     DecodeBgrRow(bytes.data(), row);
-    AddRow(tree, row);
+    tree.AddPixels(row.data(), row.size());
   }
   return true;
 }
@@ -336,8 +329,9 @@ HGLOBAL ConvertPackedDib(HGLOBAL block, int bitCount, HPALETTE palette) {
                                  static_cast<std::uint64_t>(layout.height);
   const std::size_t tableBytes = sizeof(RGBQUAD) * tableSize;
   if (INFO_HEADER_BYTES + tableBytes + rowBytes > MAX_PACKED_BYTES) return nullptr;
-  HGLOBAL result = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
-                               static_cast<SIZE_T>(INFO_HEADER_BYTES + tableBytes + rowBytes));
+  // Header, table and rows fill the block: it needs no zeros first.
+  HGLOBAL result =
+      GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(INFO_HEADER_BYTES + tableBytes + rowBytes));
   if (result == nullptr) return nullptr;
   auto *bytes = static_cast<std::uint8_t *>(GlobalLock(result));
   target.header.biSizeImage = static_cast<DWORD>(rowBytes);

@@ -1,6 +1,8 @@
 // JPEG files through the libjpeg compression interface: a CDib brought to
-// 24 bits per pixel, its rows packed top row first as red, green, blue, then
-// handed to the compressor one row at a time.
+// 24 bits per pixel, its rows handed to the compressor top row first, one at
+// a time, straight from the CDib. libjpeg-turbo's extended colour spaces read
+// the blue-green-red pixels (with their spare byte at 32 bits) themselves and
+// convert them exactly as they convert red, green, blue.
 #include "JpegFile.h"
 
 #include "ConvertDib.h"
@@ -8,6 +10,7 @@
 #include "platform/Streams.h"
 
 #include <csetjmp>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -41,12 +44,29 @@ struct ErrorManager {
   std::longjmp(reinterpret_cast<ErrorManager *>(compressor->err)->returnPoint, 1);
 }
 
+// Compressed output goes to the disk in pieces this large rather than in
+// the library's own 4 KiB ones: a large chart makes megabytes of JPEG.
+constexpr std::size_t STREAM_BUFFER_BYTES = 64 * 1024;
+
+#ifndef JCS_EXTENSIONS
+#error "JpegFile needs libjpeg-turbo's extended colour spaces"
+#endif
+
+// Where Compress takes its rows from, top row first, and how their pixels
+// are laid out.
+struct RowSource {
+  const std::uint8_t *topRow = nullptr;
+  std::ptrdiff_t rowStep = 0;  // bytes from one row to the next one down
+  int pixelBytes = RGB_COMPONENTS;
+  J_COLOR_SPACE colorSpace = JCS_RGB;
+};
+
 // Every libjpeg call sits in this one function, because a fatal error comes
 // back here by longjmp: that jump skips destructors, so nothing between the
 // setjmp and the library's calls may be a C++ object that has one. The
 // locals are plain data, and the ones changed after setjmp are volatile.
-Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width, JDIMENSION height,
-                     int quality) {
+Compression Compress(const char *path, const RowSource &source, JDIMENSION width, JDIMENSION height,
+                     int quality, char *streamBuffer) {
   jpeg_compress_struct compressor;
   ErrorManager errors;
   std::FILE *volatile file = nullptr;
@@ -63,17 +83,18 @@ Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width
     jpeg_destroy_compress(&compressor);
     return Compression::CannotOpen;
   }
+  if (streamBuffer != nullptr) std::setvbuf(file, streamBuffer, _IOFBF, STREAM_BUFFER_BYTES);
   jpeg_stdio_dest(&compressor, file);
   compressor.image_width = width;
   compressor.image_height = height;
-  compressor.input_components = RGB_COMPONENTS;
-  compressor.in_color_space = JCS_RGB;
+  compressor.input_components = source.pixelBytes;
+  compressor.in_color_space = source.colorSpace;
   jpeg_set_defaults(&compressor);
   jpeg_set_quality(&compressor, quality, TRUE);  // baseline tables
   jpeg_start_compress(&compressor, TRUE);        // complete tables
-  const std::size_t rowBytes = static_cast<std::size_t>(width) * RGB_COMPONENTS;
   while (compressor.next_scanline < height) {
-    JSAMPROW row = const_cast<JSAMPROW>(rgb + compressor.next_scanline * rowBytes);
+    JSAMPROW row = const_cast<JSAMPROW>(
+        source.topRow + static_cast<std::ptrdiff_t>(compressor.next_scanline) * source.rowStep);
     jpeg_write_scanlines(&compressor, &row, 1);
   }
   jpeg_finish_compress(&compressor);
@@ -84,27 +105,35 @@ Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width
 }
 
 // The rows of a 24-bit picture, or of a 32-bit one with blue, green, red and
-// a spare byte in each pixel, top row first, as red, green, blue, without
-// row padding.
-std::unique_ptr<std::uint8_t[]> TopDownRgbRows(const CDib &dib) {
-  const std::size_t width = static_cast<std::size_t>(dib.Width());
-  const std::size_t height = static_cast<std::size_t>(dib.Height());
-  const std::size_t pixelBytes = dib.BitCount() / 8u;
-  const std::size_t stride = static_cast<std::size_t>(RowStride(width, dib.BitCount()));
-  const std::size_t rowBytes = width * RGB_COMPONENTS;
-  std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[rowBytes * height]);
-  if (!rows) return rows;
-  const std::uint8_t *bottomRow = dib.Bits();
-  for (std::size_t y = 0; y < height; ++y) {
-    const std::uint8_t *from = bottomRow + (height - 1 - y) * stride;
-    std::uint8_t *to = rows.get() + y * rowBytes;
-    for (std::size_t x = 0; x < width; ++x, from += pixelBytes, to += RGB_COMPONENTS) {
-      to[0] = from[2];
-      to[1] = from[1];
-      to[2] = from[0];
-    }
+// a spare byte in each pixel, which CDib stores bottom row first.
+RowSource BgrRowsOf(const CDib &dib) {
+  const auto stride = static_cast<std::ptrdiff_t>(
+      RowStride(static_cast<std::uint64_t>(dib.Width()), dib.BitCount()));
+  RowSource source;
+  source.topRow = dib.Bits() + stride * (dib.Height() - 1);
+  source.rowStep = -stride;
+  source.pixelBytes = dib.BitCount() / 8;
+  source.colorSpace = source.pixelBytes == 4 ? JCS_EXT_BGRX : JCS_EXT_BGR;
+  return source;
+}
+
+// Compresses into a file through a stream buffer of STREAM_BUFFER_BYTES (the
+// C library would take a size without a buffer as its own default); 1 for a
+// written file, else 0, and the status text of a file that could not be
+// opened.
+int CompressToFile(const char *path, const RowSource &source, JDIMENSION width, JDIMENSION height,
+                   int quality, std::string &statusText) {
+  const std::unique_ptr<char[]> streamBuffer(new (std::nothrow) char[STREAM_BUFFER_BYTES]);
+  switch (Compress(path, source, width, height, quality, streamBuffer.get())) {
+    case Compression::Written:
+      return 1;
+    case Compression::CannotOpen:
+      statusText = std::string("JpegFile :\nCan't open ") + path + "\n";
+      return 0;
+    case Compression::LibraryFailed:
+      break;
   }
-  return rows;
+  return 0;
 }
 
 // A 32-bit BI_RGB picture holds each pixel's 24-bit form in its first three
@@ -135,25 +164,18 @@ int JpegFile::WriteFromDib(const char *path, const CDib *source, int quality) {
     }
     picture = &working;
   }
-  const std::unique_ptr<std::uint8_t[]> rows = TopDownRgbRows(*picture);
-  if (!rows) return 0;
-  return WriteRgb(path, rows.get(), picture->Width(), picture->Height(), quality);
+  return CompressToFile(path, BgrRowsOf(*picture), static_cast<JDIMENSION>(picture->Width()),
+                        static_cast<JDIMENSION>(picture->Height()), quality, statusText_);
 }
 
 int JpegFile::WriteRgb(const char *path, const std::uint8_t *rgb, std::int32_t width,
                        std::int32_t height, int quality) {
   if (rgb == nullptr || width < 1 || height < 1) return 0;
-  switch (Compress(path, rgb, static_cast<JDIMENSION>(width), static_cast<JDIMENSION>(height),
-                   quality)) {
-    case Compression::Written:
-      return 1;
-    case Compression::CannotOpen:
-      statusText_ = std::string("JpegFile :\nCan't open ") + path + "\n";
-      return 0;
-    case Compression::LibraryFailed:
-      break;
-  }
-  return 0;
+  RowSource source;
+  source.topRow = rgb;
+  source.rowStep = static_cast<std::ptrdiff_t>(width) * RGB_COMPONENTS;
+  return CompressToFile(path, source, static_cast<JDIMENSION>(width),
+                        static_cast<JDIMENSION>(height), quality, statusText_);
 }
 
 }  // namespace trendel

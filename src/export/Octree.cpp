@@ -6,7 +6,8 @@
 // bits). The walk creates the nodes it lacks and ends in a leaf at level
 // colorBits, where the pixel is counted and its components are added to the
 // leaf's sums. Every node above the leaf level goes on the reducible list of
-// its level when it is created, newest first.
+// its level when it is created, newest first. A colour whose leaf is known,
+// the last colour's or one in the leaf cache, skips the walk.
 //
 // Reduce. Whenever a new leaf makes more than maxColors, the tree folds one
 // node: the newest reducible node of the deepest level that has one. Its
@@ -20,6 +21,7 @@
 // colours (at colorBits precision) thus gets exactly one entry per colour.
 #include "Octree.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace trendel {
@@ -31,7 +33,8 @@ constexpr std::uint32_t ColorKey(std::uint8_t red, std::uint8_t green, std::uint
 
 }  // namespace
 
-Octree::Octree(int maxColors, int colorBits) : maxColors_(maxColors), colorBits_(colorBits) {
+Octree::Octree(int maxColors, int colorBits)
+    : maxColors_(maxColors), colorBits_(colorBits), leafCache_(std::size_t{1} << LEAF_CACHE_BITS) {
   assert(maxColors >= 1);
   assert(colorBits >= 0 && colorBits <= MAX_COLOR_BITS);
 }
@@ -60,34 +63,77 @@ void Octree::FreeNode(Node *node) {
   freeNodes_.push_back(node);
 }
 
-void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                      std::uint32_t count) {
-  const std::uint32_t color = ColorKey(red, green, blue);
-  Node *leaf = lastLeaf_ != nullptr && lastColor_ == color ? lastLeaf_ : nullptr;
-  bool newLeaf = false;
-  if (leaf == nullptr) {
-    Node **slot = &root_;
-    for (int level = 0;; ++level) {
-      if (*slot == nullptr) {
-        *slot = NewNode(level);
-        newLeaf = (*slot)->isLeaf;
-      }
-      if ((*slot)->isLeaf) break;
-      const int shift = 7 - level;
-      const int index =
-          (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
-      slot = &(*slot)->children[index];
-    }
-    leaf = *slot;
+// Multiplicative hashing: the top bits of the product mix all of the colour.
+Octree::CachedLeaf &Octree::CacheEntry(std::uint32_t color) {
+  return leafCache_[(color * 2654435761u) >> (32 - LEAF_CACHE_BITS)];
+}
+
+// A generation count that wraps would revive entries of long ago, so the
+// cache is emptied then instead.
+void Octree::StartGeneration() {
+  if (++generation_ == 0) {
+    std::fill(leafCache_.begin(), leafCache_.end(), CachedLeaf{});
+    generation_ = 1;
   }
+}
+
+// The leaf of a colour that came recently, or null: a walk through existing
+// nodes only finds, so skipping it for a known colour changes nothing.
+Octree::Node *Octree::KnownLeaf(std::uint32_t color) {
+  if (lastLeaf_ != nullptr && lastColor_ == color) return lastLeaf_;
+  const CachedLeaf &cached = CacheEntry(color);
+  return cached.generation == generation_ && cached.color == color ? cached.leaf : nullptr;
+}
+
+// The walk down the tree, making the nodes the colour lacks.
+Octree::Node *Octree::WalkToLeaf(std::uint32_t color, bool &newLeaf) {
+  const auto red = static_cast<std::uint8_t>(color >> 16);
+  const auto green = static_cast<std::uint8_t>(color >> 8);
+  const auto blue = static_cast<std::uint8_t>(color);
+  Node **slot = &root_;
+  for (int level = 0;; ++level) {
+    if (*slot == nullptr) {
+      *slot = NewNode(level);
+      newLeaf = (*slot)->isLeaf;
+    }
+    if ((*slot)->isLeaf) break;
+    const int shift = 7 - level;
+    const int index =
+        (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
+    slot = &(*slot)->children[index];
+  }
+  CacheEntry(color) = CachedLeaf{color, generation_, *slot};
+  return *slot;
+}
+
+void Octree::AddRun(std::uint32_t color, std::uint32_t count) {
+  bool newLeaf = false;
+  Node *leaf = KnownLeaf(color);
+  if (leaf == nullptr) leaf = WalkToLeaf(color, newLeaf);
   leaf->pixelCount += count;
-  leaf->redSum += std::uint64_t{red} * count;
-  leaf->greenSum += std::uint64_t{green} * count;
-  leaf->blueSum += std::uint64_t{blue} * count;
+  leaf->redSum += std::uint64_t{color >> 16} * count;
+  leaf->greenSum += std::uint64_t{(color >> 8) & 0xFF} * count;
+  leaf->blueSum += std::uint64_t{color & 0xFF} * count;
   lastColor_ = color;
   lastLeaf_ = leaf;
   if (newLeaf) {
     while (leafCount_ > maxColors_) ReduceOnce();
+  }
+}
+
+void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                      std::uint32_t count) {
+  AddRun(ColorKey(red, green, blue), count);
+}
+
+void Octree::AddPixels(const std::uint32_t *pixels, std::size_t count) {
+  constexpr std::uint32_t COLOR_BITS = 0xFFFFFF;
+  for (std::size_t start = 0; start < count;) {
+    const std::uint32_t color = pixels[start] & COLOR_BITS;
+    std::size_t end = start + 1;
+    while (end < count && (pixels[end] & COLOR_BITS) == color) ++end;
+    AddRun(color, static_cast<std::uint32_t>(end - start));
+    start = end;
   }
 }
 
@@ -115,6 +161,7 @@ void Octree::ReduceOnce() {
   node->isLeaf = true;
   leafCount_ -= childCount - 1;
   lastLeaf_ = nullptr;
+  StartGeneration();
 }
 
 void Octree::CollectLeaves(const Node *node, std::vector<PaletteColor> &palette) const {

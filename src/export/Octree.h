@@ -35,6 +35,12 @@ class Octree {
   // them can make a leaf.
   void AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint32_t count = 1);
 
+  // Adds a row of pixels as 0x00RRGGBB words (the top byte is ignored), a run
+  // of one colour at a time, which gives the same tree as AddColor pixel by
+  // pixel. Rows come in here so that the run search and AddColor share one
+  // loop instead of a call per run.
+  void AddPixels(const std::uint32_t *pixels, std::size_t count);
+
   // Assign: the leaves depth first, children in index order, each the
   // integer average of the pixels it gathered.
   std::vector<PaletteColor> Palette() const;
@@ -52,8 +58,19 @@ class Octree {
     bool isLeaf;
     Node *nextReducible;
   };
+  // One entry of the leaf cache below.
+  struct CachedLeaf {
+    std::uint32_t color = 0;
+    std::uint32_t generation = 0;
+    Node *leaf = nullptr;
+  };
 
   Node *NewNode(int level);
+  void AddRun(std::uint32_t color, std::uint32_t count);
+  Node *KnownLeaf(std::uint32_t color);
+  Node *WalkToLeaf(std::uint32_t color, bool &newLeaf);
+  CachedLeaf &CacheEntry(std::uint32_t color);
+  void StartGeneration();
   void FreeNode(Node *node);
   void ReduceOnce();
   void CollectLeaves(const Node *node, std::vector<PaletteColor> &palette) const;
@@ -69,6 +86,15 @@ class Octree {
   // colour that comes back skips the walk down the tree.
   std::uint32_t lastColor_ = 0;
   Node *lastLeaf_ = nullptr;
+
+  // The leaves of recent colours, by a hash of the colour, for the colours
+  // that come back after others: a chart's lines, grid and text alternate a
+  // few colours along every row. An entry holds only while its generation is
+  // the tree's; every reduction starts a new generation, because it frees
+  // leaves and moves colours to the folded node.
+  static constexpr int LEAF_CACHE_BITS = 12;
+  std::vector<CachedLeaf> leafCache_;
+  std::uint32_t generation_ = 1;
 
   // Node storage: freed nodes wait in a list for reuse.
   std::deque<Node> storage_;

@@ -68,5 +68,128 @@ TEST(Octree, SeededPicturesNeverExceedMaxColors) {
   EXPECT_EQ(PaletteOf(1, 8, Colors{{0, 0, 0}, {100, 50, 3}}), (Colors{{50, 25, 1}}));
 }
 
+// The octree written the plainest way, for comparison: nodes in one vector,
+// every colour walking down from the root, and each reduction folding the
+// newest node of the deepest level that has one.
+class PlainOctree {
+ public:
+  // colorBits from 1 to 8: the root is never a leaf to begin with.
+  PlainOctree(int maxColors, int colorBits)
+      : maxColors_(maxColors), colorBits_(colorBits), nodes_(1), reducible_{{0}} {}
+
+  void Add(const PaletteColor &color, std::uint32_t count) {
+    std::size_t node = 0;
+    int level = 0;
+    bool newLeaf = false;
+    while (!nodes_[node].isLeaf) {
+      const int shift = 7 - level;
+      const int index = (((color.red >> shift) & 1) << 2) | (((color.green >> shift) & 1) << 1) |
+                        ((color.blue >> shift) & 1);
+      if (nodes_[node].children[index] == 0) {
+        nodes_.push_back(Node{});
+        const std::size_t child = nodes_.size() - 1;
+        nodes_[node].children[index] = child;
+        if (level + 1 == colorBits_) {
+          nodes_[child].isLeaf = true;
+          ++leafCount_;
+          newLeaf = true;
+        } else {
+          reducible_[level + 1].push_back(child);
+        }
+      }
+      node = nodes_[node].children[index];
+      ++level;
+    }
+    Node &leaf = nodes_[node];
+    leaf.pixelCount += count;
+    leaf.red += std::uint64_t{color.red} * count;
+    leaf.green += std::uint64_t{color.green} * count;
+    leaf.blue += std::uint64_t{color.blue} * count;
+    while (newLeaf && leafCount_ > maxColors_) Reduce();
+  }
+
+  Colors Palette() const {
+    Colors palette;
+    Collect(0, palette);
+    return palette;
+  }
+
+ private:
+  struct Node {
+    std::size_t children[8] = {};
+    std::uint64_t pixelCount = 0, red = 0, green = 0, blue = 0;
+    bool isLeaf = false;
+  };
+
+  void Reduce() {
+    int level = colorBits_ - 1;
+    while (level > 0 && reducible_[level].empty()) --level;
+    const std::size_t node = reducible_[level].back();
+    reducible_[level].pop_back();
+    int children = 0;
+    for (std::size_t &child : nodes_[node].children) {
+      if (child == 0) continue;
+      nodes_[node].pixelCount += nodes_[child].pixelCount;
+      nodes_[node].red += nodes_[child].red;
+      nodes_[node].green += nodes_[child].green;
+      nodes_[node].blue += nodes_[child].blue;
+      child = 0;
+      ++children;
+    }
+    nodes_[node].isLeaf = true;
+    leafCount_ -= children - 1;
+  }
+
+  void Collect(std::size_t node, Colors &palette) const {
+    const Node &current = nodes_[node];
+    if (current.isLeaf) {
+      palette.push_back({static_cast<std::uint8_t>(current.red / current.pixelCount),
+                         static_cast<std::uint8_t>(current.green / current.pixelCount),
+                         static_cast<std::uint8_t>(current.blue / current.pixelCount)});
+      return;
+    }
+    for (const std::size_t child : current.children) {
+      if (child != 0) Collect(child, palette);
+    }
+  }
+
+  int maxColors_, colorBits_, leafCount_ = 0;
+  std::vector<Node> nodes_;
+  std::vector<std::size_t> reducible_[9];
+};
+
+// The octree skips the walk for colours whose leaf it remembers; that must
+// never change the palette, across reductions that free and reuse leaves.
+// Pictures mix a few recurring colours (remembered leaves) with noise (new
+// leaves and reductions), fed in runs as the conversion feeds rows.
+TEST(Octree, RememberedLeavesGiveThePaletteOfPlainWalks) {
+  std::mt19937 random(2024);
+  for (int picture = 0; picture < 60; ++picture) {
+    const int maxColors = std::vector<int>{1, 2, 7, 16, 50, 236, 256}[random() % 7];
+    const int colorBits = 1 + static_cast<int>(random() % 8);
+    Colors recurring(1 + random() % 40);
+    for (PaletteColor &color : recurring) {
+      const auto value = static_cast<std::uint32_t>(random());
+      color = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+               static_cast<std::uint8_t>(value >> 16)};
+    }
+    Octree tree(maxColors, colorBits);
+    PlainOctree plain(maxColors, colorBits);
+    const unsigned noiseShare = random() % 5;
+    for (int run = 0; run < 4000; ++run) {
+      PaletteColor color = recurring[random() % recurring.size()];
+      if (random() % 8 < noiseShare) {
+        const auto value = static_cast<std::uint32_t>(random());
+        color = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                 static_cast<std::uint8_t>(value >> 16)};
+      }
+      const auto count = static_cast<std::uint32_t>(1 + random() % 3);
+      tree.AddColor(color.red, color.green, color.blue, count);
+      plain.Add(color, count);
+    }
+    ASSERT_EQ(tree.Palette(), plain.Palette()) << "seed 2024, picture " << picture;
+  }
+}
+
 }  // namespace
 }  // namespace trendel

@@ -29,6 +29,32 @@ TEST(Handles, ADeletedObjectIsGoneForGood) {
   EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(std::uintptr_t{0x12345678})));
 }
 
+// A deleted pen leaves its storage and its slot to the next one: the new pen
+// must draw with its own style, width and colour, start unselected, and the
+// old handle must still name nothing.
+TEST(Handles, ARecycledRecordStartsAfresh) {
+  Canvas canvas(7, 3);
+  const int before = portable::CountLiveObjects().gdiObjects;
+  HPEN wide = CreatePen(PS_SOLID, 2, RGB(255, 0, 0));
+  HGDIOBJ stock = SelectObject(canvas.dc(), wide);
+  SelectObject(canvas.dc(), stock);
+  ASSERT_TRUE(DeleteObject(wide));
+  HPEN dotted = CreatePen(PS_DOT, 1, RGB(0, 0, 255));
+  EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before + 1);
+  EXPECT_EQ(SelectObject(canvas.dc(), wide), nullptr);
+  EXPECT_EQ(SelectObject(canvas.dc(), dotted), stock);
+  MoveToEx(canvas.dc(), 0, 1, nullptr);
+  LineTo(canvas.dc(), 7, 1);
+  EXPECT_EQ(canvas.Map(0, 0, 7, 3),
+            ".......\n"
+            "aaa...a\n"
+            ".......\n");
+  EXPECT_FALSE(DeleteObject(dotted));  // selected
+  SelectObject(canvas.dc(), stock);
+  EXPECT_TRUE(DeleteObject(dotted));
+  EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before);
+}
+
 TEST(DeviceContexts, SelectReturnsThePreviousObjectAndSelectedObjectsSurviveDelete) {
   Canvas canvas(4, 4);
   HPEN pen = CreatePen(PS_SOLID, 2, RGB(255, 0, 0));

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace trendel {
@@ -152,6 +153,39 @@ TEST_F(DibSections, ColoursGoToTheNearestTableEntryAndTiesToTheLowestIndex) {
   EXPECT_EQ(SetDIBColorTable(section.dc(), 256, 1, info.colors), 0u);
 }
 
+// Plain 32-bit pixels go into an 8-bit table by a special case; the same
+// pixels from a 24-bit section take the general path and must come out as
+// the same indices, spare bytes and offsets included. The table has
+// duplicates, so ties are settled too.
+TEST_F(DibSections, ThirtyTwoBitPixelsGetTheIndicesOfTheGeneralPath) {
+  constexpr int WIDTH = 37, HEIGHT = 23;
+  std::mt19937 random(61);
+  Info indexed(WIDTH, HEIGHT, 8);
+  for (int i = 0; i < 256; ++i) {
+    const auto value = static_cast<std::uint32_t>(random());
+    indexed.colors[i] =
+        RGBQUAD{static_cast<BYTE>(value & 0xC0), static_cast<BYTE>((value >> 8) & 0xC0),
+                static_cast<BYTE>((value >> 16) & 0xC0), 0};
+  }
+  Info wide(WIDTH, HEIGHT, 32), narrow(WIDTH, HEIGHT, 24);
+  Section fromWide(wide), fromNarrow(narrow), toFromWide(indexed), toFromNarrow(indexed);
+  const int narrowStride = (WIDTH * 3 + 3) / 4 * 4;
+  for (int y = 0; y < HEIGHT; ++y) {
+    for (int x = 0; x < WIDTH; ++x) {
+      const auto value = static_cast<std::uint32_t>(random());
+      std::memcpy(fromWide.bytes() + (y * WIDTH + x) * 4, &value, 4);  // spare byte included
+      std::memcpy(fromNarrow.bytes() + y * narrowStride + x * 3, &value, 3);
+    }
+  }
+  BitBlt(toFromWide.dc(), 0, 0, WIDTH, HEIGHT, fromWide.dc(), 0, 0, SRCCOPY);
+  BitBlt(toFromNarrow.dc(), 0, 0, WIDTH, HEIGHT, fromNarrow.dc(), 0, 0, SRCCOPY);
+  BitBlt(toFromWide.dc(), 3, 2, 30, 20, fromWide.dc(), 5, 1, SRCCOPY);
+  BitBlt(toFromNarrow.dc(), 3, 2, 30, 20, fromNarrow.dc(), 5, 1, SRCCOPY);
+  const int indexedBytes = (WIDTH + 3) / 4 * 4 * HEIGHT;
+  EXPECT_EQ(std::vector<std::uint8_t>(toFromWide.bytes(), toFromWide.bytes() + indexedBytes),
+            std::vector<std::uint8_t>(toFromNarrow.bytes(), toFromNarrow.bytes() + indexedBytes));
+}
+
 TEST_F(DibSections, OneAndFourBitPixelsPackFromTheHighBits) {
   Info mono(9, 1, 1);
   mono.colors[0] = RGBQUAD{0, 0, 255, 0};  // red
@@ -274,6 +308,23 @@ TEST_F(DibSections, GetDibitsCountsRowsAndCompletesTheHeader) {
   EXPECT_EQ(indexed.header.biSizeImage, 8u);
   EXPECT_EQ(indexed.colors[1].rgbRed, 128);
   EXPECT_EQ(indexed.colors[255].rgbBlue, 255);
+
+  // At every depth the row padding and the spare bits of a last byte come out
+  // as zeros, and nothing past the copied rows is written.
+  for (const int bitCount : {1, 4, 8, 16, 24, 32}) {
+    Info request(3, 2, bitCount);
+    std::memset(bytes, 0xEE, sizeof bytes);
+    ASSERT_EQ(GetDIBits(screen, bitmap, 0, 2, bytes, request.get(), DIB_RGB_COLORS), 2);
+    const int stride = (3 * bitCount + 31) / 32 * 4;
+    for (int row = 0; row < 2; ++row) {
+      for (int bit = 3 * bitCount; bit < 8 * stride; ++bit) {
+        const int byte = row * stride + bit / 8;
+        EXPECT_EQ((bytes[byte] >> (7 - bit % 8)) & 1, 0)
+            << bitCount << " bits, row " << row << ", bit " << bit;
+      }
+    }
+    EXPECT_EQ(bytes[2 * stride], 0xEE) << bitCount << " bits";
+  }
 
   Info wrongWidth(4, 2, 24);
   EXPECT_EQ(GetDIBits(screen, bitmap, 0, 2, bytes, wrongWidth.get(), DIB_RGB_COLORS), 0);

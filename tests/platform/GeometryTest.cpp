@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <set>
@@ -357,6 +358,24 @@ TEST(LineProperties, EveryVisiblePixelFollowsTheRules) {
   }
 }
 
+// Solid lines with both ends on the canvas take a walk without clipping;
+// they too must follow the rules, in every direction and at every length.
+TEST(LineProperties, LinesWhollyOnTheCanvasFollowTheRules) {
+  std::mt19937 random(808);
+  std::uniform_int_distribution<int> x(0, 23), y(0, 19);
+  for (int iteration = 0; iteration < 3000; ++iteration) {
+    const int fromX = x(random), fromY = y(random), toX = x(random), toY = y(random);
+    Canvas canvas(24, 20);
+    {
+      Selected pen(canvas.dc(), CreatePen(PS_SOLID, iteration % 2, RGB(255, 0, 0)));
+      Line(canvas.dc(), fromX, fromY, toX, toY);
+    }
+    ASSERT_EQ(Painted(canvas), RuledLine(fromX, fromY, toX, toY, PS_SOLID, 24, 20))
+        << "seed 808, iteration " << iteration << ": (" << fromX << ", " << fromY << ") to ("
+        << toX << ", " << toY << ")";
+  }
+}
+
 // Draws with draw(dc, offset) on a small canvas and, shifted, on a canvas big
 // enough to hold the whole shape; the small one must show the same pixels.
 template <typename Draw>
@@ -443,6 +462,32 @@ TEST(EllipseProperties, RowsFollowTheWalkStepByStep) {
     const long long end = std::min(height, first + 1 + static_cast<long long>(random() % 50));
     SCOPED_TRACE("seed 99, iteration " + std::to_string(iteration));
     ExpectRowsOfTheWalk(width, height, first, end);
+  }
+}
+
+// Ellipse paints the 3 x 3 point marker by a special case; the walk must give
+// the same pixels at every position on, across the edges of, and off a
+// canvas, whatever the colours.
+TEST(EllipseProperties, MarkerSpecialCaseMatchesTheWalk) {
+  constexpr int WIDTH = 7, HEIGHT = 6;
+  for (const COLORREF penColor : {RGB(0, 0, 0), RGB(10, 200, 30)}) {
+    for (int top = -4; top <= HEIGHT + 1; ++top) {
+      for (int left = -4; left <= WIDTH + 1; ++left) {
+        Canvas special(WIDTH, HEIGHT), walked(WIDTH, HEIGHT);
+        {
+          Selected pen(special.dc(), CreatePen(PS_SOLID, (left + 4) % 2, penColor));
+          Selected brush(special.dc(), CreateSolidBrush(RGB(255, 0, 0)));
+          Ellipse(special.dc(), left + 3, top, left, top + 3);
+        }
+        const std::optional<portable::Surface> surface =
+            portable::SurfaceOf(*portable::FindDeviceContext(walked.dc()));
+        ASSERT_TRUE(surface);
+        portable::PaintEllipse(*surface, left, top, left + 3, top + 3, 1,
+                               portable::PixelFromColor(penColor), RED);
+        ASSERT_EQ(special.Pixels(), walked.Pixels())
+            << "box at (" << left << ", " << top << "), pen " << penColor;
+      }
+    }
   }
 }
 

@@ -1,11 +1,15 @@
-// Global memory, files with their sharing rules, and the temporary path.
+// Global memory and the storage it shares with bitmaps, files with their
+// sharing rules, and the temporary path.
 #include "platform/portable/Accounting.h"
+#include "platform/portable/Blocks.h"
+#include "platform/portable/RecycledStorage.h"
 #include "platform/win32.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 #include <string>
 #include <unistd.h>
 
@@ -34,6 +38,60 @@ TEST(GlobalMemory, ZeroFilledLockableAndSized) {
   EXPECT_EQ(portable::CountLiveObjects().globalBlocks, before);
 }
 
+// Large blocks are kept when freed and handed out again, never while their
+// owner still holds them.
+TEST(Blocks, AFreedLargeBlockServesTheNextOneOfAboutItsSize) {
+  using portable::BlockContents;
+  portable::Block first = portable::NewBlock(100000, BlockContents::Undefined);
+  portable::Block second = portable::NewBlock(100000, BlockContents::Undefined);
+  EXPECT_NE(first.get(), second.get());
+  const std::uint8_t *freed = first.get();
+  first.reset();
+  const portable::Block third = portable::NewBlock(90000, BlockContents::Zeros);
+  if (portable::RECYCLE_STORAGE) {
+    EXPECT_EQ(third.get(), freed);
+  }
+  EXPECT_EQ(std::vector<std::uint8_t>(third.get(), third.get() + 90000),
+            std::vector<std::uint8_t>(90000, 0));
+}
+
+// Whatever a kept block's last owner left in it must not show through in a
+// zero-initialised global block, a DIB section or a compatible bitmap; each
+// of them here follows one of the same size that was filled with other bytes.
+TEST(Blocks, ReusedStorageStartsAsNewStorageWould) {
+  constexpr int SIDE = 200;  // 160,000 bytes at 32 bits: a block that is kept
+  constexpr std::size_t BYTES = SIDE * SIDE * 4;
+  const std::vector<std::uint8_t> zeros(BYTES, 0);
+  HDC screen = GetDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader =
+      BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), SIDE, SIDE, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  for (int round = 0; round < 3; ++round) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, BYTES);
+    auto *bytes = static_cast<std::uint8_t *>(GlobalLock(block));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + BYTES), zeros) << "round " << round;
+    std::memset(bytes, 0xAB, BYTES);
+    GlobalUnlock(block);
+    GlobalFree(block);
+
+    void *bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(section, nullptr);
+    const auto *sectionBytes = static_cast<std::uint8_t *>(bits);
+    EXPECT_EQ(std::vector<std::uint8_t>(sectionBytes, sectionBytes + BYTES), zeros)
+        << "round " << round;
+    std::memset(bits, 0xCD, BYTES);
+    DeleteObject(section);
+
+    HBITMAP compatible = CreateCompatibleBitmap(screen, SIDE, SIDE);
+    std::vector<std::uint8_t> pixels(BYTES, 0xEE);
+    EXPECT_EQ(GetDIBits(screen, compatible, 0, SIDE, pixels.data(), &info, DIB_RGB_COLORS), SIDE);
+    EXPECT_EQ(pixels, zeros) << "round " << round;
+    DeleteObject(compatible);
+  }
+  ReleaseDC(nullptr, screen);
+}
+
 TEST(Files, WriteReadAndSize) {
   const std::string path = TemporaryName("trendel-kernel-");
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -54,6 +112,18 @@ TEST(Files, WriteReadAndSize) {
   EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &read, nullptr));
   EXPECT_EQ(read, 5u);
   EXPECT_STREQ(buffer, "hello");
+  CloseHandle(file);
+
+  // CREATE_ALWAYS empties a file that has contents.
+  file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetFileSize(file, nullptr), 0u);
+  EXPECT_TRUE(WriteFile(file, "hi", 2, &written, nullptr));
+  CloseHandle(file);
+  file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(GetFileSize(file, nullptr), 2u);
   CloseHandle(file);
   EXPECT_TRUE(DeleteFileA(path.c_str()));
   EXPECT_FALSE(DeleteFileA(path.c_str()));

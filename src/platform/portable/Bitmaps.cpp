@@ -394,26 +394,62 @@ std::vector<RGBQUAD> RequestedColorTable(const Bitmap &bitmap, int bitCount) {
   return table;
 }
 
+// Padding and the spare bits of a last byte come out as zeros, as in GDI.
+// Rows of 8 bits per pixel and more are then written whole by the transfer,
+// so only their padding is cleared here; a multi-megabyte picture is not
+// cleared once only to be overwritten.
+void ClearUnwrittenBytes(const DibFormat &format, std::uint8_t *bits, long long rows) {
+  const auto stride = static_cast<std::size_t>(format.stride);
+  if (format.bitCount < 8) {
+    std::memset(bits, 0, stride * static_cast<std::size_t>(rows));
+    return;
+  }
+  const auto written = static_cast<std::size_t>(format.width) * (format.bitCount / 8u);
+  for (long long row = 0; row < rows; ++row) {
+    std::memset(bits + static_cast<std::size_t>(row) * stride + written, 0, stride - written);
+  }
+}
+
 // Copies `rows` picture rows from the source view to the destination view,
 // row by row through one buffer of 0x00RRGGBB pixels.
 bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &sourceRows,
                   const PixelRows &target, int targetX, const std::vector<int> &targetRows,
                   int columns) {
   // Special case: one plain 32-bit layout to another needs no row buffer.
-  // memmove copes with a row that overlaps itself.
+  // Between two bitmaps each row is copied and masked in one pass; within one
+  // bitmap memmove copes with a row that overlaps itself, and the mask follows.
   if (IsPlainRgb(source) && IsPlainRgb(target)) {
+    const bool sameBitmap = source.bits == target.bits;
     for (std::size_t i = 0; i < sourceRows.size(); ++i) {
       std::uint8_t *to = target.Row(targetRows[i]) + 4 * targetX;
-      std::memmove(to, source.Row(sourceRows[i]) + 4 * sourceX,
-                   4 * std::size_t{static_cast<unsigned>(columns)});
+      const std::uint8_t *from = source.Row(sourceRows[i]) + 4 * sourceX;
+      if (!sameBitmap) {
+        for (int x = 0; x < columns; ++x) {
+          StoreWord(to + 4 * x, LoadWord(from + 4 * x) & 0x00FFFFFF);
+        }
+        continue;
+      }
+      std::memmove(to, from, 4 * std::size_t{static_cast<unsigned>(columns)});
       for (int x = 0; x < columns; ++x) StoreWord(to + 4 * x, LoadWord(to + 4 * x) & 0x00FFFFFF);
     }
     return true;
   }
   try {
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(columns));
     std::optional<NearestColor> matcher;
     if (IsIndexed(target.bitCount)) matcher.emplace(target.colorTable, 1 << target.bitCount);
+    // Special case: plain 32-bit pixels into 8-bit indices, the depth change
+    // of every GIF save, go straight from row to row without the buffer.
+    if (IsPlainRgb(source) && target.bitCount == 8) {
+      for (std::size_t i = 0; i < sourceRows.size(); ++i) {
+        const std::uint8_t *from = source.Row(sourceRows[i]) + 4 * sourceX;
+        std::uint8_t *to = target.Row(targetRows[i]) + targetX;
+        for (int x = 0; x < columns; ++x) {
+          to[x] = matcher->IndexOf(LoadWord(from + 4 * x) & 0x00FFFFFF);
+        }
+      }
+      return true;
+    }
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(columns));
     for (std::size_t i = 0; i < sourceRows.size(); ++i) {
       DecodeRow(source, sourceX, sourceRows[i], columns, row.data());
       EncodeRow(target, targetX, targetRows[i], columns, row.data(), matcher ? &*matcher : nullptr);
@@ -435,7 +471,7 @@ std::unique_ptr<Bitmap> NewSurfaceBitmap(long long width, long long height, std:
     bitmap->bitCount = 32;
     bitmap->stride = static_cast<std::size_t>(width) * 4;
     const auto count = static_cast<std::size_t>(width * height);
-    bitmap->bits.reset(new std::uint8_t[count * 4]);
+    bitmap->bits = NewBlock(count * 4, BlockContents::Undefined);
     auto *pixels = reinterpret_cast<std::uint32_t *>(bitmap->bits.get());
     std::fill(pixels, pixels + count, pixel);
     return bitmap;
@@ -537,8 +573,7 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT firstRow, UINT rowCount, LPVOID bits,
   } catch (const std::bad_alloc &) {
     return 0;
   }
-  // Padding and the spare bits of a last byte come out as zeros, as in GDI.
-  std::memset(bits, 0, static_cast<std::size_t>(copied * format->stride));
+  ClearUnwrittenBytes(*format, static_cast<std::uint8_t *>(bits), copied);
   const PixelRows target = RowsOf(window, bits, colorTable.data());
   if (!TransferRows(RowsOf(*origin), 0, sourceRows, target, 0, targetRows,
                     static_cast<int>(format->width))) {
@@ -566,8 +601,8 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits
     bitmap->compression = format->compression;
     std::copy(format->masks, format->masks + 3, bitmap->colorMasks);
     bitmap->stride = static_cast<std::size_t>(format->stride);
-    bitmap->bits.reset(
-        new std::uint8_t[bitmap->stride * static_cast<std::size_t>(format->height)]());
+    bitmap->bits =
+        NewBlock(bitmap->stride * static_cast<std::size_t>(format->height), BlockContents::Zeros);
     if (IsIndexed(format->bitCount)) {
       const std::size_t size = std::size_t{1} << format->bitCount;
       const DWORD used = info->bmiHeader.biClrUsed;

@@ -22,7 +22,7 @@ std::unique_ptr<Bitmap> NewMonochromePixel() {
   bitmap->height = 1;
   bitmap->bitCount = 1;
   bitmap->stride = 4;
-  bitmap->bits = std::make_unique<std::uint8_t[]>(4);
+  bitmap->bits = NewBlock(4, BlockContents::Zeros);
   bitmap->colorTable = {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}};
   return bitmap;
 }
@@ -46,9 +46,9 @@ HGDIOBJ AddObject(Arguments... arguments) noexcept {
 }
 
 // Swaps the DC's slot for one kind of object and keeps the selection counts.
-HGDIOBJ Swap(HGDIOBJ &slot, HGDIOBJ object, ObjectRecord &record) {
+HGDIOBJ Swap(const HandleTable &table, HGDIOBJ &slot, HGDIOBJ object, ObjectRecord &record) {
   HGDIOBJ previous = slot;
-  if (ObjectRecord *old = HandleTable::Instance().Find(previous)) --old->selectionCount;
+  if (ObjectRecord *old = table.Find(previous)) --old->selectionCount;
   slot = object;
   ++record.selectionCount;
   return previous;
@@ -79,16 +79,17 @@ HPEN CreatePen(int style, int width, COLORREF color) {
 HBRUSH CreateSolidBrush(COLORREF color) { return AddObject<Brush>(color); }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
-  DeviceContext *context = FindDeviceContext(dc);
-  ObjectRecord *record = HandleTable::Instance().Find(object);
+  const HandleTable &table = HandleTable::Instance();
+  DeviceContext *context = table.Find<DeviceContext>(dc, ObjectKind::DeviceContext);
+  ObjectRecord *record = table.Find(object);
   if (context == nullptr || record == nullptr) return nullptr;
   switch (record->kind) {
     case ObjectKind::Pen:
-      return Swap(context->pen, object, *record);
+      return Swap(table, context->pen, object, *record);
     case ObjectKind::Brush:
-      return Swap(context->brush, object, *record);
+      return Swap(table, context->brush, object, *record);
     case ObjectKind::Font:
-      return Swap(context->font, object, *record);
+      return Swap(table, context->font, object, *record);
     case ObjectKind::Bitmap: {
       // A bitmap goes into one memory DC at a time.
       auto *bitmap = static_cast<Bitmap *>(record);
@@ -97,7 +98,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
       if (bitmap->selectedInto != nullptr && !bitmap->isStock) return nullptr;
       if (Bitmap *previous = FindBitmap(context->bitmap)) previous->selectedInto = nullptr;
       if (!bitmap->isStock) bitmap->selectedInto = dc;
-      return Swap(context->bitmap, object, *record);
+      return Swap(table, context->bitmap, object, *record);
     }
     default:
       return nullptr;

@@ -5,24 +5,11 @@
 #include <new>
 
 namespace trendel::portable {
-namespace {
 
-// A handle packs the slot index and the slot's generation into one
-// pointer-sized value; 0 is never a valid handle.
-constexpr int INDEX_BITS = 24;
-constexpr std::uintptr_t INDEX_MASK = (std::uintptr_t{1} << INDEX_BITS) - 1;
-
-void *MakeHandle(std::uint32_t index, std::uint32_t generation) {
+void *HandleTable::MakeHandle(std::uint32_t index, std::uint32_t generation) {
   const std::uintptr_t value =
       (static_cast<std::uintptr_t>(generation) << INDEX_BITS) | (index + 1);
   return reinterpret_cast<void *>(value);
-}
-
-}  // namespace
-
-HandleTable &HandleTable::Instance() {
-  static HandleTable table;
-  return table;
 }
 
 void *HandleTable::Add(std::unique_ptr<ObjectRecord> record) noexcept {
@@ -45,15 +32,6 @@ void *HandleTable::Add(std::unique_ptr<ObjectRecord> record) noexcept {
   Slot &slot = slots_[index];
   slot.record = std::move(record);
   return MakeHandle(index, slot.generation);
-}
-
-ObjectRecord *HandleTable::Find(const void *handle) const noexcept {
-  const auto value = reinterpret_cast<std::uintptr_t>(handle);
-  const std::uintptr_t indexPlusOne = value & INDEX_MASK;
-  if (indexPlusOne == 0 || indexPlusOne > slots_.size()) return nullptr;
-  const Slot &slot = slots_[indexPlusOne - 1];
-  if ((value >> INDEX_BITS) != slot.generation) return nullptr;
-  return slot.record.get();
 }
 
 std::unique_ptr<ObjectRecord> HandleTable::Remove(const void *handle) noexcept {

@@ -13,14 +13,26 @@ namespace trendel::portable {
 
 class HandleTable {
  public:
-  static HandleTable &Instance();
+  // Inline, like Find below: every drawing call looks up its DC, pen, brush
+  // and bitmap here, tens of thousands of times in one pass.
+  static HandleTable &Instance() {
+    static HandleTable table;
+    return table;
+  }
 
   // Takes ownership of the record and returns its new handle, or null when
   // memory runs out.
   void *Add(std::unique_ptr<ObjectRecord> record) noexcept;
 
   // The record of a live handle, or null for a handle that names nothing.
-  ObjectRecord *Find(const void *handle) const noexcept;
+  ObjectRecord *Find(const void *handle) const noexcept {
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
+    const std::uintptr_t indexPlusOne = value & INDEX_MASK;
+    if (indexPlusOne == 0 || indexPlusOne > slots_.size()) return nullptr;
+    const Slot &slot = slots_[indexPlusOne - 1];
+    if ((value >> INDEX_BITS) != slot.generation) return nullptr;
+    return slot.record.get();
+  }
 
   template <typename Record>
   Record *Find(const void *handle, ObjectKind kind) const noexcept {
@@ -35,6 +47,12 @@ class HandleTable {
   int CountLive(ObjectKind kind) const noexcept;
 
  private:
+  // A handle packs the slot index and the slot's generation into one
+  // pointer-sized value; 0 is never a valid handle.
+  static constexpr int INDEX_BITS = 24;
+  static constexpr std::uintptr_t INDEX_MASK = (std::uintptr_t{1} << INDEX_BITS) - 1;
+  static void *MakeHandle(std::uint32_t index, std::uint32_t generation);
+
   struct Slot {
     std::unique_ptr<ObjectRecord> record;
     std::uint32_t generation = 1;

@@ -92,6 +92,16 @@ int OpenFlags(DWORD access, DWORD disposition) {
   return flags;
 }
 
+// Empties a file that CREATE_ALWAYS replaces. A file that is empty already
+// is left alone: ext4 takes every truncation to zero as the sign of a file
+// being replaced and writes the new data out at close, so each save's
+// temporary BMP would go to disk, and deleting it would wait for the disk.
+bool Truncate(int descriptor) {
+  struct stat status{};
+  if (fstat(descriptor, &status) != 0) return false;
+  return status.st_size == 0 || ftruncate(descriptor, 0) == 0;
+}
+
 // Opens the descriptor and takes the lock its share mode implies; a file
 // replaced by CREATE_ALWAYS is truncated only once the lock is held, so that
 // a reader never sees it cut short by a writer it shuts out.
@@ -104,7 +114,7 @@ int OpenLocked(const std::string &path, DWORD access, DWORD shareMode, DWORD dis
   }
   const bool exclusive = (access & GENERIC_WRITE) != 0 && (shareMode & FILE_SHARE_WRITE) == 0;
   if (flock(descriptor, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0 ||
-      (disposition == CREATE_ALWAYS && ftruncate(descriptor, 0) != 0)) {
+      (disposition == CREATE_ALWAYS && !Truncate(descriptor))) {
     SetLastErrorFromErrno(errno);
     close(descriptor);
     return -1;
@@ -128,8 +138,8 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
   try {
     auto memory = std::make_unique<GlobalMemory>();
     // Even an empty block gets storage, so that a lock gives a real address.
-    memory->bytes.reset((flags & GMEM_ZEROINIT) ? new std::uint8_t[bytes + 1]()
-                                                : new std::uint8_t[bytes + 1]);
+    memory->bytes = NewBlock(bytes + 1, (flags & GMEM_ZEROINIT) ? BlockContents::Zeros
+                                                                 : BlockContents::Undefined);
     memory->size = bytes;
     return static_cast<HGLOBAL>(HandleTable::Instance().Add(std::move(memory)));
   } catch (const std::bad_alloc &) {

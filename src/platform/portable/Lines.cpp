@@ -46,8 +46,15 @@ using Wide = __int128;
 
 constexpr long long DOT_RUN = 3;  // PS_DOT: pixels on, then as many off
 
-Wide FloorDivide(Wide numerator, Wide denominator) {
-  const Wide quotient = numerator / denominator;
+// Lines shorter than this many steps keep every product of MinorAt below
+// 2^62, so that plain 64-bit arithmetic gives the exact result: a series
+// segment, for one, is a few pixels long and should not pay for a 128-bit
+// division. Longer lines, up to the int32 range end to end, take 128 bits.
+constexpr long long SHORT_LINE_STEPS = 1LL << 30;
+
+template <typename Integer>
+Integer FloorDivide(Integer numerator, Integer denominator) {
+  const Integer quotient = numerator / denominator;
   return quotient * denominator > numerator ? quotient - 1 : quotient;
 }
 
@@ -70,6 +77,9 @@ struct LinePath {
   long long MajorAt(long long step) const { return majorStart + majorDirection * step; }
   long long MinorAt(long long step) const {
     if (length == 0) return minorStart;
+    if (length < SHORT_LINE_STEPS) {
+      return minorStart + FloorDivide(2 * minorDelta * step + length - 1, 2 * length);
+    }
     return minorStart + static_cast<long long>(FloorDivide(
                             2 * Wide{minorDelta} * step + length - 1, 2 * Wide{length}));
   }
@@ -155,13 +165,56 @@ std::optional<Steps> VisibleSteps(const LinePath &path, Steps steps, const Surfa
                      : StepsInside(path, steps, -margin, yHigh, -margin, xHigh);
 }
 
+// Whether both ends of the path lie on the surface, and with them every
+// pixel between: a minor coordinate never leaves the range of its ends.
+bool LiesOn(const Surface &surface, const LinePath &path) {
+  const long long endMajor = path.MajorAt(path.length);
+  const long long endMinor = path.minorStart + path.minorDelta;
+  return path.xMajor ? surface.Contains(path.majorStart, path.minorStart) &&
+                           surface.Contains(endMajor, endMinor)
+                     : surface.Contains(path.minorStart, path.majorStart) &&
+                           surface.Contains(endMinor, endMajor);
+}
+
+// Special case: a solid one-pixel line that lies on the surface, as nearly
+// every series segment does. It needs no clipping, so the walk moves a
+// pointer, a row or column a step, with WalkSteps' error term from step 0 on.
+// The pointer ends on the end pixel, which is on the surface too.
+void PaintSolidLineOn(const Surface &surface, const LinePath &path, std::uint32_t pixel) {
+  const std::ptrdiff_t majorStride =
+      path.xMajor ? path.majorDirection : path.majorDirection * surface.pitch;
+  const std::ptrdiff_t minorStride = path.xMajor ? surface.pitch : 1;
+  const long long twiceLength = 2 * path.length;
+  const long long twiceDelta = 2 * path.minorDelta;
+  long long remainder = path.length - 1;
+  std::uint32_t *target = path.xMajor
+                              ? surface.Row(static_cast<int>(path.minorStart)) + path.majorStart
+                              : surface.Row(static_cast<int>(path.majorStart)) + path.minorStart;
+  for (long long step = 0; step < path.length; ++step) {
+    *target = pixel;
+    target += majorStride;
+    remainder += twiceDelta;
+    if (remainder >= twiceLength) {
+      remainder -= twiceLength;
+      target += minorStride;
+    } else if (remainder < 0) {
+      remainder += twiceLength;
+      target -= minorStride;
+    }
+  }
+}
+
 // A one-pixel line, solid or dotted: the start pixel and every pixel up to,
 // not including, the end pixel.
 void PaintThinLine(const Surface &surface, const LinePath &path, const Pen &pen,
                    const DeviceContext &context) {
+  const std::uint32_t penPixel = PixelFromColor(pen.color);
+  if (pen.style == PS_SOLID && LiesOn(surface, path)) {
+    PaintSolidLineOn(surface, path, penPixel);
+    return;
+  }
   const std::optional<Steps> visible = VisibleSteps(path, {0, path.length - 1}, surface, 0);
   if (!visible) return;
-  const std::uint32_t penPixel = PixelFromColor(pen.color);
   if (pen.style == PS_SOLID) {
     WalkSteps(path, *visible, [&](long long, long long x, long long y) { surface.Put(x, y, penPixel); });
     return;

@@ -4,6 +4,8 @@
 // stale or made-up handle is simply not found.
 #pragma once
 
+#include "Blocks.h"
+#include "RecycledStorage.h"
 #include "Win32Api.h"
 
 #include <cstdint>
@@ -39,7 +41,7 @@ struct ObjectRecord {
   int selectionCount = 0;
 };
 
-struct Pen final : ObjectRecord {
+struct Pen final : ObjectRecord, RecycledStorage<Pen> {
   Pen(int penStyle, int penWidth, COLORREF penColor)
       : ObjectRecord(ObjectKind::Pen), style(penStyle), width(penWidth), color(penColor) {}
   int style;
@@ -47,14 +49,14 @@ struct Pen final : ObjectRecord {
   COLORREF color;
 };
 
-struct Brush final : ObjectRecord {
+struct Brush final : ObjectRecord, RecycledStorage<Brush> {
   explicit Brush(COLORREF brushColor) : ObjectRecord(ObjectKind::Brush), color(brushColor) {}
   COLORREF color;
 };
 
 struct FontFaceInstance;  // resolved face and size, owned by Text.cpp's cache
 
-struct Font final : ObjectRecord {
+struct Font final : ObjectRecord, RecycledStorage<Font> {
   Font() : ObjectRecord(ObjectKind::Font) {}
   int height = 0;
   int escapement = 0;  // tenths of a degree, counter-clockwise
@@ -78,7 +80,7 @@ struct Bitmap final : ObjectRecord {
   DWORD colorMasks[3] = {0, 0, 0};  // red, green, blue with BI_BITFIELDS
   std::vector<RGBQUAD> colorTable;  // bit counts of 8 and below
   std::size_t stride = 0;           // bytes per row, a multiple of 4
-  std::unique_ptr<std::uint8_t[]> bits;
+  Block bits;
   HDC selectedInto = nullptr;
 
   // Row y counted from the top of the picture.
@@ -121,7 +123,7 @@ struct Window final : ObjectRecord {
 
 struct GlobalMemory final : ObjectRecord {
   GlobalMemory() : ObjectRecord(ObjectKind::GlobalMemory) {}
-  std::unique_ptr<std::uint8_t[]> bytes;
+  Block bytes;
   std::size_t size = 0;
   int lockCount = 0;
 };

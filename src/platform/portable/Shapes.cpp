@@ -224,9 +224,25 @@ void PaintRectangle(const Surface &surface, long long l, long long t, long long 
   }
 }
 
-// Paints an ellipse whose covered area fills the box [left, right) x [top,
-// bottom), with an outline penWidth pixels thick. Only the rows on the
-// surface are computed, with penWidth rows around them for the outline test.
+// Special case: the 3 x 3 point marker with a one-pixel pen, which a line
+// series paints at every point. It is the plus sign the walk makes of a 3 x 3
+// box: outline at the four edge centres round one brush pixel (GeometryTest
+// compares it with the walk at every clipping).
+void PaintMarker(const Surface &surface, long long left, long long top, std::uint32_t penPixel,
+                 std::uint32_t brushPixel) {
+  surface.Put(left + 1, top, penPixel);
+  surface.Put(left, top + 1, penPixel);
+  surface.Put(left + 1, top + 1, brushPixel);
+  surface.Put(left + 2, top + 1, penPixel);
+  surface.Put(left + 1, top + 2, penPixel);
+}
+
+}  // namespace
+
+namespace trendel::portable {
+
+// Only the rows on the surface are computed, with penWidth rows around them
+// for the outline test.
 void PaintEllipse(const Surface &surface, long long left, long long top, long long right,
                   long long bottom, long long penWidth, std::uint32_t penPixel,
                   std::uint32_t brushPixel) {
@@ -253,7 +269,7 @@ void PaintEllipse(const Surface &surface, long long left, long long top, long lo
   }
 }
 
-}  // namespace
+}  // namespace trendel::portable
 
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   const DeviceContext *context = FindDeviceContext(dc);
@@ -297,7 +313,12 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
   r += width - 1 - before;
   b += width - 1 - before;
   if (r - l > MAX_ELLIPSE_SIDE || b - t > MAX_ELLIPSE_SIDE) return FALSE;
-  PaintEllipse(*surface, l, t, r, b, width, PixelFromColor(pen->color),
-               PixelFromColor(brush->color));
+  const std::uint32_t penPixel = PixelFromColor(pen->color);
+  const std::uint32_t brushPixel = PixelFromColor(brush->color);
+  if (width == 1 && r - l == 3 && b - t == 3) {
+    PaintMarker(*surface, l, t, penPixel, brushPixel);
+  } else {
+    PaintEllipse(*surface, l, t, r, b, width, penPixel, brushPixel);
+  }
   return TRUE;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Objects.h"
+#include "Surface.h"
 
 #include <vector>
 
@@ -34,5 +35,12 @@ constexpr long long MAX_ELLIPSE_SIDE = 1LL << 30;
 // rows asked for, not with the size of the box.
 std::vector<Span> EllipseRows(long long width, long long height, long long firstRow,
                               long long endRow);
+
+// Paints an ellipse whose covered area fills the box [left, right) x [top,
+// bottom), with an outline penWidth pixels thick, by the rows of EllipseRows.
+// Ellipse takes this path for every box but the 3 x 3 marker.
+void PaintEllipse(const Surface &surface, long long left, long long top, long long right,
+                  long long bottom, long long penWidth, std::uint32_t penPixel,
+                  std::uint32_t brushPixel);
 
 }  // namespace trendel::portable
