@@ -1,7 +1,9 @@
 #include "Streams.h"
 
 #ifndef _WIN32
-#include <string>
+#include "portable/HostPath.h"
+
+#include <cerrno>
 #endif
 
 namespace trendel {
@@ -10,11 +12,12 @@ std::FILE *OpenStream(const char *path, const char *mode) {
 #ifdef _WIN32
   return std::fopen(path, mode);
 #else
-  std::string hostPath = path;
-  for (char &c : hostPath) {
-    if (c == '\\') c = '/';
+  portable::HostPath hostPath;
+  if (!hostPath.Convert(path)) {
+    errno = ENAMETOOLONG;
+    return nullptr;
   }
-  return std::fopen(hostPath.c_str(), mode);
+  return std::fopen(hostPath.text, mode);
 #endif
 }
 
