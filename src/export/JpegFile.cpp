@@ -26,7 +26,9 @@ namespace {
 
 constexpr int RGB_COMPONENTS = 3;
 
-enum class Compression { Written, CannotOpen, LibraryFailed };
+// LibraryFailed: before the file was opened; WriteFailed: after it, which
+// leaves half a file.
+enum class Compression { Written, CannotOpen, LibraryFailed, WriteFailed };
 
 // The standard error manager, extended by the place to return to when the
 // library cannot go on.
@@ -54,8 +56,9 @@ Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width
   errors.standard.error_exit = ReturnToCompress;
   if (setjmp(errors.returnPoint) != 0) {
     jpeg_destroy_compress(&compressor);
-    if (file != nullptr) std::fclose(file);
-    return Compression::LibraryFailed;
+    if (file == nullptr) return Compression::LibraryFailed;
+    std::fclose(file);
+    return Compression::WriteFailed;
   }
   jpeg_create_compress(&compressor);
   file = OpenStream(path, "wb");
@@ -77,10 +80,9 @@ Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width
     jpeg_write_scanlines(&compressor, &row, 1);
   }
   jpeg_finish_compress(&compressor);
-  std::fclose(file);
-  file = nullptr;
   jpeg_destroy_compress(&compressor);
-  return Compression::Written;
+  // The last buffered bytes go out here: a full disk may refuse them too.
+  return std::fclose(file) == 0 ? Compression::Written : Compression::WriteFailed;
 }
 
 // The rows of a 24-bit picture, or of a 32-bit one with blue, green, red and
@@ -151,6 +153,10 @@ int JpegFile::WriteRgb(const char *path, const std::uint8_t *rgb, std::int32_t w
       statusText_ = std::string("JpegFile :\nCan't open ") + path + "\n";
       return 0;
     case Compression::LibraryFailed:
+      break;
+    case Compression::WriteFailed:
+      // No file is better than half a picture.
+      DeleteFileA(path);
       break;
   }
   return 0;
