@@ -135,12 +135,8 @@ int GifFile::WriteIndexed(const char *path, const std::uint8_t *pixels, std::int
   encoder_.Encode(pixels, static_cast<std::size_t>(width) * static_cast<std::size_t>(height), sink);
   std::fputc(BLOCK_TERMINATOR, file);  // end of the image data
   std::fputc(TRAILER, file);           // end of the file
-  // A stream that failed on the way (a full disk) made no GIF, and what it
-  // wrote of one goes again: no file is better than half a picture.
-  const bool failed = std::ferror(file) != 0;
-  if (std::fclose(file) == 0 && !failed) return 1;
-  DeleteFileA(path);
-  return 0;
+  // A stream that failed on the way (a full disk) made no GIF.
+  return FinishStream(file, path) ? 1 : 0;
 }
 
 }  // namespace trendel

@@ -26,9 +26,8 @@ namespace {
 
 constexpr int RGB_COMPONENTS = 3;
 
-// LibraryFailed: before the file was opened; WriteFailed: after it, which
-// leaves half a file.
-enum class Compression { Written, CannotOpen, LibraryFailed, WriteFailed };
+// A failed compression leaves no file behind.
+enum class Compression { Written, CannotOpen, Failed };
 
 // The standard error manager, extended by the place to return to when the
 // library cannot go on.
@@ -56,9 +55,8 @@ Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width
   errors.standard.error_exit = ReturnToCompress;
   if (setjmp(errors.returnPoint) != 0) {
     jpeg_destroy_compress(&compressor);
-    if (file == nullptr) return Compression::LibraryFailed;
-    std::fclose(file);
-    return Compression::WriteFailed;
+    if (file != nullptr) DiscardStream(file, path);
+    return Compression::Failed;
   }
   jpeg_create_compress(&compressor);
   file = OpenStream(path, "wb");
@@ -82,7 +80,7 @@ Compression Compress(const char *path, const std::uint8_t *rgb, JDIMENSION width
   jpeg_finish_compress(&compressor);
   jpeg_destroy_compress(&compressor);
   // The last buffered bytes go out here: a full disk may refuse them too.
-  return std::fclose(file) == 0 ? Compression::Written : Compression::WriteFailed;
+  return FinishStream(file, path) ? Compression::Written : Compression::Failed;
 }
 
 // The rows of a 24-bit picture, or of a 32-bit one with blue, green, red and
@@ -152,11 +150,7 @@ int JpegFile::WriteRgb(const char *path, const std::uint8_t *rgb, std::int32_t w
     case Compression::CannotOpen:
       statusText_ = std::string("JpegFile :\nCan't open ") + path + "\n";
       return 0;
-    case Compression::LibraryFailed:
-      break;
-    case Compression::WriteFailed:
-      // No file is better than half a picture.
-      DeleteFileA(path);
+    case Compression::Failed:
       break;
   }
   return 0;

@@ -235,15 +235,18 @@ TEST_F(FileSystemFault, FullFileSystemLeavesNoFile) {
       }));
 }
 
-// /dev/full takes the GIF and JPEG writers' own output and refuses it when
-// the stream first writes, so their failure is met half way through a file.
-TEST_F(FileSystemFault, WritersMeetingAFullDiskLeaveNoFile) {
+// A name that leads to a device, /dev/full through a link, takes the GIF
+// and JPEG writers' output and refuses it when the stream first writes: the
+// writers fail half way, and close the device without ever removing it.
+TEST_F(FileSystemFault, WritersMeetingAFullDeviceCloseItAndRemoveNothing) {
   if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full to write to";
   for (const char *format : THROUGH_TEMPORARY_FILE) {
     const std::string path = output_ + "/full" + format;
     ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
     EXPECT_EQ(SaveAndCheck(path, false), "");
-    EXPECT_FALSE(fs::exists(fs::symlink_status(path))) << "what is left of " << path;
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0) << path << " no longer leads to the device";
+    EXPECT_TRUE(S_ISCHR(status.st_mode)) << path << " no longer leads to the device";
   }
 }
 
