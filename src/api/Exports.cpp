@@ -49,6 +49,9 @@ struct OffscreenPass {
 // The off-screen pass: the whole graph into a fresh bitmap of the client
 // area, then one block transfer, so the window never shows half a graph.
 std::int32_t DrawIntoWindow(GraphBinding &binding) {
+  // A binding made while memory ran out lacks the window's DC; it takes it
+  // now rather than failing every pass until the host destroys it.
+  if (binding.windowDC == nullptr) binding.windowDC = GetDC(binding.window);
   RECT client{};
   if (binding.windowDC == nullptr || !GetClientRect(binding.window, &client)) {
     return TRENDEL_NO_BINDING;
