@@ -77,11 +77,11 @@ class FuzzInput {
         -2147483649.0,
         9.2233720368547758e18,
     };
-    constexpr std::int64_t specialCount = sizeof SPECIAL / sizeof SPECIAL[0];
-    const std::int64_t choice = Between(0, specialCount + 3);
-    if (choice < specialCount) return SPECIAL[choice];
-    if (choice == specialCount) return static_cast<double>(Between(-1000, 1000));
-    if (choice == specialCount + 1) return static_cast<double>(Int32()) / 64.0;
+    constexpr std::int64_t SPECIAL_COUNT = sizeof SPECIAL / sizeof SPECIAL[0];
+    const std::int64_t choice = Between(0, SPECIAL_COUNT + 3);
+    if (choice < SPECIAL_COUNT) return SPECIAL[choice];
+    if (choice == SPECIAL_COUNT) return static_cast<double>(Between(-1000, 1000));
+    if (choice == SPECIAL_COUNT + 1) return static_cast<double>(Int32()) / 64.0;
     std::uint64_t bits = 0;
     for (int i = 0; i < 8; ++i) bits = (bits << 8) | Byte();
     double value;

@@ -93,10 +93,12 @@ FuzzedGraph::FuzzedGraph(FuzzInput &input, std::int32_t mostCategories) {
   const std::int64_t valueCount = std::max(rowCount_, 0) * std::int64_t{std::max(columnCount_, 0)};
   // At least one entry, so that the pointer is not null.
   values_.resize(static_cast<std::size_t>(std::max<std::int64_t>(valueCount, 1)));
-  // Whole rows of one value are common in hosts and cheap in input bytes.
-  const bool repeated = input.OneIn(4);
-  for (double &value : values_)
-    value = repeated && &value != values_.data() ? values_[0] : input.Double();
+  // One value throughout (an empty range) is common in hosts and cheap in
+  // input bytes.
+  const bool oneValue = input.OneIn(4);
+  for (std::size_t i = 0; i < values_.size(); ++i) {
+    values_[i] = oneValue && i > 0 ? values_[0] : input.Double();
+  }
 }
 
 std::int32_t FuzzedGraph::Load(HWND window) const {

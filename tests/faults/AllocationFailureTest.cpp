@@ -69,14 +69,15 @@ class PreparedGraph {
     for (const std::string &name : graph_.categoryNames) categories_.push_back(name.c_str());
   }
   std::int32_t Load(HWND window) const {
-    const GraphArguments &g = graph_;
     return Trendel_SetValues(
-        window, g.kind.c_str(), g.title.c_str(), g.labelAngle, g.categoryAxisTitle.c_str(),
-        g.valueAxisTitle.c_str(), g.legendTitle.c_str(), series_.data(),
-        static_cast<std::int32_t>(series_.size()), g.seriesColors.data(),
-        static_cast<std::int32_t>(g.seriesColors.size()), g.sortCategories, g.rangeMin, g.rangeMax,
-        g.showGrid, g.scaleMode.c_str(), g.step, g.stepCount, g.pointMarkers, categories_.data(),
-        static_cast<std::int32_t>(categories_.size()), g.values.data(), g.rowCount, g.columnCount);
+        window, graph_.kind.c_str(), graph_.title.c_str(), graph_.labelAngle,
+        graph_.categoryAxisTitle.c_str(), graph_.valueAxisTitle.c_str(),
+        graph_.legendTitle.c_str(), series_.data(), static_cast<std::int32_t>(series_.size()),
+        graph_.seriesColors.data(), static_cast<std::int32_t>(graph_.seriesColors.size()),
+        graph_.sortCategories, graph_.rangeMin, graph_.rangeMax, graph_.showGrid,
+        graph_.scaleMode.c_str(), graph_.step, graph_.stepCount, graph_.pointMarkers,
+        categories_.data(), static_cast<std::int32_t>(categories_.size()), graph_.values.data(),
+        graph_.rowCount, graph_.columnCount);
   }
 
  private:
