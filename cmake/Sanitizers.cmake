@@ -13,3 +13,27 @@ if(TRENDEL_SANITIZE OR TRENDEL_FUZZ)
   target_compile_options(trendel_sanitizers INTERFACE ${trendel_sanitize_flags})
   target_link_options(trendel_sanitizers INTERFACE ${trendel_sanitize_flags})
 endif()
+
+# Every program and library of ours carries the flags above, so that the
+# sanitizer tier is the whole suite: a target that forgets them fails the
+# configuration instead of quietly running unchecked. Benchmarks are left
+# out: they test nothing, and timings under the sanitizers mean nothing.
+function(trendel_require_sanitizers directory)
+  get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY)$")
+      continue()
+    endif()
+    get_target_property(libraries ${target} LINK_LIBRARIES)
+    if(NOT "trendel_sanitizers" IN_LIST libraries)
+      message(FATAL_ERROR "${target} (${directory}) does not link trendel_sanitizers")
+    endif()
+  endforeach()
+  get_property(subdirectories DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
+  foreach(subdirectory IN LISTS subdirectories)
+    if(NOT subdirectory STREQUAL "${PROJECT_SOURCE_DIR}/bench")
+      trendel_require_sanitizers(${subdirectory})
+    endif()
+  endforeach()
+endfunction()

@@ -3,39 +3,25 @@
 // to its last byte, brought to 8 and 24 bits, and written as GIF and JPEG to
 // nowhere, so that every size the loader lets through meets the code that
 // trusts it. Every object the portable layer counts must be gone afterwards.
+#include "LiveObjects.h"
+#include "Sandbox.h"
 #include "export/CDib.h"
 #include "export/GifFile.h"
 #include "export/JpegFile.h"
 #include "export/PackedDib.h"
-#include "platform/portable/Accounting.h"
 
-#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
 
 using namespace trendel;
+using namespace trendel::fuzzing;
 
 // Larger pictures are only loaded and read: converting them would slow the
 // search down without reaching other code.
 constexpr long long MAX_CONVERTED_PIXELS = 1 << 12;
-
-const std::string &InputPath() {
-  static const std::string path = [] {
-    const char *directory = std::getenv("TMPDIR");
-    return std::string(directory != nullptr && *directory != '\0' ? directory : "/tmp") +
-           "/trendel-fuzz-" + std::to_string(getpid()) + ".bmp";
-  }();
-  return path;
-}
-
-bool SameCounts(const portable::LiveObjectCounts &first, const portable::LiveObjectCounts &second) {
-  return first.gdiObjects == second.gdiObjects && first.deviceContexts == second.deviceContexts &&
-         first.globalBlocks == second.globalBlocks && first.files == second.files;
-}
 
 // Touches every byte of the packed block, so that a block shorter than its
 // header says shows up under AddressSanitizer.
@@ -64,15 +50,18 @@ void Exercise(const CDib &dib) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-  std::FILE *file = std::fopen(InputPath().c_str(), "wb");
-  if (file == nullptr) std::abort();
+  const Sandbox &sandbox = Sandbox::Instance();
+  const std::string path = sandbox.OutputFolder() + "input.bmp";
+  std::FILE *file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) Fail("cannot write the input file");
   if (size > 0) std::fwrite(data, 1, size, file);
   std::fclose(file);
   const portable::LiveObjectCounts before = portable::CountLiveObjects();
   {
     CDib dib;
-    if (dib.LoadFromFile(InputPath().c_str())) Exercise(dib);
+    if (dib.LoadFromFile(path.c_str())) Exercise(dib);
   }
-  if (!SameCounts(before, portable::CountLiveObjects())) std::abort();
+  RequireSameObjects(before, portable::CountLiveObjects());
+  sandbox.CheckAndClean();
   return 0;
 }

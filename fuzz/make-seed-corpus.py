@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the fuzz target's seed corpus: small BMP files of every layout the
-loader accepts, and a few it must refuse. Run it from anywhere; it replaces
-the files in corpus/ beside it."""
+"""Writes the BMP reader's seed corpus: small BMP files of every layout the
+loader accepts, and a few it must refuse. Run it from anywhere; it rewrites
+these seeds in corpus/load-from-file beside it and leaves the other inputs
+there (the ones the fuzzer found) alone."""
 import os
 import struct
 
@@ -46,10 +47,8 @@ SEEDS = {
         '<IiiHHIIiiII', 40, 3, 0x3103, 0xfff7, 0xffff, 0xf5ff, 0, 0, 0, 0, 0) + b'\0' * 40,
 }
 
-corpus = os.path.join(HERE, 'corpus')
+corpus = os.path.join(HERE, 'corpus', 'load-from-file')
 os.makedirs(corpus, exist_ok=True)
-for name in os.listdir(corpus):
-    os.remove(os.path.join(corpus, name))
 for name, data in SEEDS.items():
     with open(os.path.join(corpus, name), 'wb') as out:
         out.write(data)

@@ -30,27 +30,39 @@ std::int32_t Guarded(std::int32_t failure, Body body) noexcept {
 // The library's own message box: no owner, an empty caption, an OK button.
 void ShowMessage(const char *text) { MessageBoxA(nullptr, text, "", MB_OK); }
 
+// The memory DC and bitmap of one off-screen pass, deleted when the pass
+// ends, also when it ends by running out of memory half way.
+struct OffscreenPass {
+  OffscreenPass(HDC windowDC, int width, int height)
+      : memoryDC(CreateCompatibleDC(windowDC)),
+        bitmap(CreateCompatibleBitmap(windowDC, width, height)) {}
+  OffscreenPass(const OffscreenPass &) = delete;
+  OffscreenPass &operator=(const OffscreenPass &) = delete;
+  ~OffscreenPass() {
+    if (memoryDC != nullptr && !DeleteDC(memoryDC)) ShowMessage("here");
+    if (bitmap != nullptr && !DeleteObject(bitmap)) ShowMessage("here");
+  }
+  const HDC memoryDC;
+  const HBITMAP bitmap;
+};
+
 // The off-screen pass: the whole graph into a fresh bitmap of the client
 // area, then one block transfer, so the window never shows half a graph.
 std::int32_t DrawIntoWindow(GraphBinding &binding) {
+  // A binding made while memory ran out lacks the window's DC; it takes it
+  // now rather than failing every pass until the host destroys it.
+  if (binding.windowDC == nullptr) binding.windowDC = GetDC(binding.window);
   RECT client{};
   if (binding.windowDC == nullptr || !GetClientRect(binding.window, &client)) {
     return TRENDEL_NO_BINDING;
   }
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
-  HDC memoryDC = CreateCompatibleDC(binding.windowDC);
-  HBITMAP bitmap = CreateCompatibleBitmap(binding.windowDC, width, height);
-  if (memoryDC == nullptr || bitmap == nullptr) {
-    if (memoryDC != nullptr) DeleteDC(memoryDC);
-    if (bitmap != nullptr) DeleteObject(bitmap);
-    return TRENDEL_NO_BINDING;
-  }
-  SelectObject(memoryDC, bitmap);
-  Draw(*binding.graph, memoryDC, &client);
-  BitBlt(binding.windowDC, 0, 0, width, height, memoryDC, 0, 0, SRCCOPY);
-  if (!DeleteDC(memoryDC)) ShowMessage("here");
-  if (!DeleteObject(bitmap)) ShowMessage("here");
+  const OffscreenPass pass(binding.windowDC, width, height);
+  if (pass.memoryDC == nullptr || pass.bitmap == nullptr) return TRENDEL_NO_BINDING;
+  SelectObject(pass.memoryDC, pass.bitmap);
+  Draw(*binding.graph, pass.memoryDC, &client);
+  BitBlt(binding.windowDC, 0, 0, width, height, pass.memoryDC, 0, 0, SRCCOPY);
   return TRENDEL_OK;
 }
 

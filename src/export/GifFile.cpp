@@ -136,8 +136,7 @@ int GifFile::WriteIndexed(const char *path, const std::uint8_t *pixels, std::int
   std::fputc(BLOCK_TERMINATOR, file);  // end of the image data
   std::fputc(TRAILER, file);           // end of the file
   // A stream that failed on the way (a full disk) made no GIF.
-  const bool failed = std::ferror(file) != 0;
-  return std::fclose(file) == 0 && !failed ? 1 : 0;
+  return FinishStream(file, path) ? 1 : 0;
 }
 
 }  // namespace trendel

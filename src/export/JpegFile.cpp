@@ -29,7 +29,8 @@ namespace {
 
 constexpr int RGB_COMPONENTS = 3;
 
-enum class Compression { Written, CannotOpen, LibraryFailed };
+// A failed compression leaves no file behind.
+enum class Compression { Written, CannotOpen, Failed };
 
 // The standard error manager, extended by the place to return to when the
 // library cannot go on.
@@ -74,8 +75,8 @@ Compression Compress(const char *path, const RowSource &source, JDIMENSION width
   errors.standard.error_exit = ReturnToCompress;
   if (setjmp(errors.returnPoint) != 0) {
     jpeg_destroy_compress(&compressor);
-    if (file != nullptr) std::fclose(file);
-    return Compression::LibraryFailed;
+    if (file != nullptr) DiscardStream(file, path);
+    return Compression::Failed;
   }
   jpeg_create_compress(&compressor);
   file = OpenStream(path, "wb");
@@ -98,10 +99,9 @@ Compression Compress(const char *path, const RowSource &source, JDIMENSION width
     jpeg_write_scanlines(&compressor, &row, 1);
   }
   jpeg_finish_compress(&compressor);
-  std::fclose(file);
-  file = nullptr;
   jpeg_destroy_compress(&compressor);
-  return Compression::Written;
+  // The last buffered bytes go out here: a full disk may refuse them too.
+  return FinishStream(file, path) ? Compression::Written : Compression::Failed;
 }
 
 // The rows of a 24-bit picture, or of a 32-bit one with blue, green, red and
@@ -130,7 +130,7 @@ int CompressToFile(const char *path, const RowSource &source, JDIMENSION width, 
     case Compression::CannotOpen:
       statusText = std::string("JpegFile :\nCan't open ") + path + "\n";
       return 0;
-    case Compression::LibraryFailed:
+    case Compression::Failed:
       break;
   }
   return 0;

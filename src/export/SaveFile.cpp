@@ -10,7 +10,9 @@
 //     BMP, read back into a CDib and handed to the writer;
 //  5. the DC and the bitmap released, unless the clipboard took the bitmap.
 // Nothing is reported: failures end the save quietly, and no temporary file
-// survives except one that could not be read back.
+// survives, not even one that could not be read back (memory ran out, or
+// another program changed it): a host that saves often would otherwise fill
+// the temporary directory with them.
 #include "SaveFile.h"
 
 #include "BitmapFile.h"
@@ -36,12 +38,12 @@ constexpr int TEMPORARY_NAME_ATTEMPTS = 100;
 
 // A temporary BMP file of our own: the time stamp as its stem, and a suffix
 // when another save, perhaps in another process, holds that name. It is
-// created exclusively and deleted when this goes, unless kept.
+// created exclusively and deleted when this goes.
 class TemporaryFile {
  public:
   TemporaryFile() = default;
   ~TemporaryFile() {
-    if (reserved_ && !kept_) DeleteFileA(path_);
+    if (reserved_) DeleteFileA(path_);
   }
   TemporaryFile(const TemporaryFile &) = delete;
   TemporaryFile &operator=(const TemporaryFile &) = delete;
@@ -69,12 +71,10 @@ class TemporaryFile {
     return false;
   }
   const char *Path() const { return path_; }
-  void Keep() { kept_ = true; }
 
  private:
   char path_[MAX_PATH] = {};
   bool reserved_ = false;
-  bool kept_ = false;
 };
 
 // GIF and JPEG go through a temporary BMP file read back into a CDib.
@@ -82,11 +82,7 @@ void SaveThroughDib(const char *fileName, ImageFormat format, HBITMAP bitmap, HD
   TemporaryFile temporary;
   if (!temporary.Reserve() || !WriteBitmapFile(temporary.Path(), bitmap, windowDC)) return;
   CDib dib;
-  if (!dib.LoadFromFile(temporary.Path())) {
-    // A file that cannot be read back stays, for whoever investigates.
-    temporary.Keep();
-    return;
-  }
+  if (!dib.LoadFromFile(temporary.Path())) return;
   if (format == ImageFormat::Gif) {
     GifFile writer;
     writer.WriteFromDib(fileName, &dib);
@@ -105,12 +101,25 @@ bool PutOnClipboard(HWND window, HBITMAP bitmap) {
   return taken;
 }
 
+// Switches the tracking overlay off for its lifetime, and puts the mode back
+// however the pass ends, also when it runs out of memory half way.
+class TrackingSwitchedOff {
+ public:
+  TrackingSwitchedOff() : trackingMode_(SetTrackingMode(QUERY_TRACKING_MODE)) {
+    SetTrackingMode(TRACKING_OFF);
+  }
+  ~TrackingSwitchedOff() { SetTrackingMode(trackingMode_); }
+  TrackingSwitchedOff(const TrackingSwitchedOff &) = delete;
+  TrackingSwitchedOff &operator=(const TrackingSwitchedOff &) = delete;
+
+ private:
+  const std::int32_t trackingMode_;
+};
+
 // Draws the graph without the tracking overlay and puts the mode back.
 void DrawWithoutTracking(CGraph &graph, HDC dc, const RECT &area) {
-  const std::int32_t trackingMode = SetTrackingMode(QUERY_TRACKING_MODE);
-  SetTrackingMode(TRACKING_OFF);
+  const TrackingSwitchedOff switchedOff;
   Draw(graph, dc, &area);
-  SetTrackingMode(trackingMode);
 }
 
 // A memory DC compatible with the window's and a bitmap of the image size,

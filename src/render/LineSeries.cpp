@@ -13,6 +13,7 @@
 #include "model/PointMarkers.h"
 
 #include <cmath>
+#include <vector>
 
 namespace trendel {
 namespace {
@@ -39,7 +40,8 @@ void DrawSeriesSegment(HDC dc, COLORREF color, const Point &from, const Point &t
   DrawSegment(dc, ToPixel(from.x), ToPixel(from.y), ToPixel(to.x), ToPixel(to.y));
 }
 
-void DrawOneSeries(CGraph &graph, HDC dc, std::int32_t series, bool markersShown) {
+void DrawOneSeries(const CGraph &graph, HDC dc, std::int32_t series, bool markersShown,
+                   std::vector<std::int32_t> &positions) {
   const auto categoryCount = static_cast<std::int64_t>(graph.categoryList.size());
   const COLORREF color = graph.GetSeriesColor(series);
   Point previous{0.0, 0.0};
@@ -48,7 +50,7 @@ void DrawOneSeries(CGraph &graph, HDC dc, std::int32_t series, bool markersShown
     const bool present = value != MISSING_VALUE;
     const Point point{SlotCentre(k, categoryCount, graph.plotWidth, graph.leftX),
                       PointY(graph, value)};
-    if (series == 0) graph.xPositions.push_back(ToPixel(point.x));
+    if (series == 0) positions.push_back(ToPixel(point.x));
 
     const OwnedObject brush(CreateSolidBrush(color));
     const Selection selection(dc, brush.get());
@@ -76,13 +78,17 @@ double PointY(const CGraph &graph, double value) {
   return graph.bottomY - height;
 }
 
+// The category positions are gathered aside and replace the graph's when
+// the series are drawn, so that a pass that runs out of memory half way
+// leaves mouse tracking the positions of the last whole pass.
 void DrawLineSeries(CGraph &graph, HDC dc) {
-  graph.xPositions.clear();
+  std::vector<std::int32_t> positions;
   const bool markersShown = SetPointMarkers(QUERY_POINT_MARKERS) != 0;
   for (std::int32_t series = 0; series < graph.seriesCount; ++series) {
-    DrawOneSeries(graph, dc, series, markersShown);
-    if (series == 0) graph.xPositions.push_back(ToPixel(graph.leftX + graph.plotWidth));
+    DrawOneSeries(graph, dc, series, markersShown, positions);
+    if (series == 0) positions.push_back(ToPixel(graph.leftX + graph.plotWidth));
   }
+  graph.xPositions.swap(positions);
 }
 
 }  // namespace trendel

@@ -3,6 +3,7 @@
 // title, and windows that keep their own graphs. Pixel checks stay on
 // geometry (frames, axes, swatches, lines, the tracking overlay), which both
 // builds must draw identically; text is left to the cross-check of the builds.
+#include "CheckedExports.h"
 #include "TestWindow.h"
 #include "support/TestGraphs.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace trendel::testing {
@@ -70,49 +72,49 @@ int TrackingLinePixels(const Image &image, int plotRight) {
 class Exports : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(window_.Handle(), nullptr); }
-  void TearDown() override { Trendel_Destroy(window_.Handle()); }
+  void TearDown() override { checked::Destroy(window_.Handle()); }
 
   HWND Window() const { return window_.Handle(); }
   // Leaves the pointer inside the window but outside the plot: no overlay.
-  void StopTracking() { Trendel_MouseMove(Window(), 0, 1, 1); }
+  void StopTracking() { checked::MouseMove(Window(), 0, 1, 1); }
 
   TestWindow window_{WIDTH, HEIGHT};
 };
 
 TEST_F(Exports, ResultCodesFollowTheCallOrder) {
-  EXPECT_EQ(Trendel_DrawGraph(Window()), TRENDEL_NO_GRAPH);
-  EXPECT_EQ(Trendel_SaveFile(Window(), "", 10, 10), TRENDEL_NO_GRAPH);
-  EXPECT_EQ(Trendel_SetRedraw(Window(), 0), TRENDEL_OK);
-  EXPECT_EQ(Trendel_MouseMove(Window(), 12345, -1, -1), TRENDEL_OK);
+  EXPECT_EQ(checked::DrawGraph(Window()), TRENDEL_NO_GRAPH);
+  EXPECT_EQ(checked::SaveFile(Window(), "", 10, 10), TRENDEL_NO_GRAPH);
+  EXPECT_EQ(checked::SetRedraw(Window(), 0), TRENDEL_OK);
+  EXPECT_EQ(checked::MouseMove(Window(), 12345, -1, -1), TRENDEL_OK);
 
   GraphArguments graph = WorkedGraph();
   graph.kind = "line_graph";
   graph.seriesNames.clear();
-  EXPECT_EQ(graph.Load(Window()), TRENDEL_NO_GRAPH);  // the kind is checked first
+  EXPECT_EQ(checked::SetValues(Window(), graph), TRENDEL_NO_GRAPH);  // the kind is checked first
   graph.kind = "LINE_GRAPH";
-  EXPECT_EQ(graph.Load(Window()), TRENDEL_NO_SERIES_NAMES);
+  EXPECT_EQ(checked::SetValues(Window(), graph), TRENDEL_NO_SERIES_NAMES);
   graph.seriesNames = {"A"};
   graph.categoryNames.clear();
   graph.rowCount = 0;
-  EXPECT_EQ(graph.Load(Window()), TRENDEL_NO_CATEGORIES);
+  EXPECT_EQ(checked::SetValues(Window(), graph), TRENDEL_NO_CATEGORIES);
   graph.categoryNames = {"Jan"};
-  EXPECT_EQ(graph.Load(Window()), TRENDEL_EMPTY_MATRIX);
+  EXPECT_EQ(checked::SetValues(Window(), graph), TRENDEL_EMPTY_MATRIX);
   graph.rowCount = 1;
   graph.columnCount = 0;
-  EXPECT_EQ(graph.Load(Window()), TRENDEL_EMPTY_MATRIX);
+  EXPECT_EQ(checked::SetValues(Window(), graph), TRENDEL_EMPTY_MATRIX);
   // None of these loaded a graph, and drawing is still switched off.
-  EXPECT_EQ(Trendel_DrawGraph(Window()), TRENDEL_NO_GRAPH);
-  EXPECT_EQ(Trendel_SetRedraw(Window(), 1), TRENDEL_OK);
-  EXPECT_EQ(Trendel_DrawGraph(Window()), TRENDEL_NO_GRAPH);
+  EXPECT_EQ(checked::DrawGraph(Window()), TRENDEL_NO_GRAPH);
+  EXPECT_EQ(checked::SetRedraw(Window(), 1), TRENDEL_OK);
+  EXPECT_EQ(checked::DrawGraph(Window()), TRENDEL_NO_GRAPH);
 
-  EXPECT_EQ(Trendel_Destroy(Window()), TRENDEL_OK);
-  EXPECT_EQ(Trendel_Destroy(Window()), TRENDEL_OK);
+  EXPECT_EQ(checked::Destroy(Window()), TRENDEL_OK);
+  EXPECT_EQ(checked::Destroy(Window()), TRENDEL_OK);
 }
 
 TEST_F(Exports, DrawGraphPaintsTheWorkedLayout) {
-  ASSERT_EQ(WorkedGraph().Load(Window()), TRENDEL_OK);
+  ASSERT_EQ(checked::SetValues(Window(), WorkedGraph()), TRENDEL_OK);
   StopTracking();
-  ASSERT_EQ(Trendel_DrawGraph(Window()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(Window()), TRENDEL_OK);
   const Image image = window_.Pixels();
   ASSERT_EQ(image.width, WIDTH);
   ASSERT_EQ(image.height, HEIGHT);
@@ -160,13 +162,13 @@ TEST_F(Exports, DrawGraphPaintsTheWorkedLayout) {
 }
 
 TEST_F(Exports, MouseMovesDriveTheTrackingOverlayAndTheCapture) {
-  ASSERT_EQ(WorkedGraph().Load(Window()), TRENDEL_OK);
+  ASSERT_EQ(checked::SetValues(Window(), WorkedGraph()), TRENDEL_OK);
   StopTracking();
-  ASSERT_EQ(Trendel_DrawGraph(Window()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(Window()), TRENDEL_OK);
 
   // Nearest to February, which is not right of the plot's middle (x 299):
   // the value box goes to the right end of the plot.
-  EXPECT_EQ(Trendel_MouseMove(Window(), 0, 300, 200), TRENDEL_OK);
+  EXPECT_EQ(checked::MouseMove(Window(), 0, 300, 200), TRENDEL_OK);
   EXPECT_EQ(CapturedWindow(), Window());
   Image image = window_.Pixels();
   EXPECT_GT(CountInColumn(image, CATEGORY_X[1], PLOT_TOP, 150, TRACKING_GREY), 80);
@@ -175,7 +177,7 @@ TEST_F(Exports, MouseMovesDriveTheTrackingOverlayAndTheCapture) {
 
   // Nearest to March: the box goes to the left end, 124 pixels wide for
   // the 12 characters of "Revenues: 80" at 0.55 x 15 each, plus 25.
-  EXPECT_EQ(Trendel_MouseMove(Window(), 0, 400, 200), TRENDEL_OK);
+  EXPECT_EQ(checked::MouseMove(Window(), 0, 400, 200), TRENDEL_OK);
   image = window_.Pixels();
   EXPECT_GT(CountInColumn(image, CATEGORY_X[2], PLOT_TOP, 100, TRACKING_GREY), 50);
   EXPECT_EQ(CountInColumn(image, CATEGORY_X[1], PLOT_TOP, 150, TRACKING_GREY), 0);
@@ -183,13 +185,13 @@ TEST_F(Exports, MouseMovesDriveTheTrackingOverlayAndTheCapture) {
   EXPECT_EQ(image.At(LEFT_X + 124, 300), WHITE);
 
   // Inside the window but left of the plot: the overlay goes, the capture stays.
-  EXPECT_EQ(Trendel_MouseMove(Window(), 0, 50, 200), TRENDEL_OK);
+  EXPECT_EQ(checked::MouseMove(Window(), 0, 50, 200), TRENDEL_OK);
   EXPECT_EQ(TrackingLinePixels(window_.Pixels(), PLOT_RIGHT), 0);
   EXPECT_EQ(CapturedWindow(), Window());
   // x equal to the width is inside the window; one more has left it.
-  EXPECT_EQ(Trendel_MouseMove(Window(), 0, WIDTH, 10), TRENDEL_OK);
+  EXPECT_EQ(checked::MouseMove(Window(), 0, WIDTH, 10), TRENDEL_OK);
   EXPECT_EQ(CapturedWindow(), Window());
-  EXPECT_EQ(Trendel_MouseMove(Window(), 0, WIDTH + 1, 10), TRENDEL_OK);
+  EXPECT_EQ(checked::MouseMove(Window(), 0, WIDTH + 1, 10), TRENDEL_OK);
   EXPECT_EQ(CapturedWindow(), nullptr);
 }
 
@@ -201,18 +203,18 @@ TEST_F(Exports, PointerNearerThePlotEndThanTheOnlyCategoryRetitlesTheActiveWindo
   graph.rowCount = 1;
   graph.columnCount = 1;
   graph.rangeMax = 100.0;
-  ASSERT_EQ(graph.Load(Window()), TRENDEL_OK);
+  ASSERT_EQ(checked::SetValues(Window(), graph), TRENDEL_OK);
   window_.Activate();
   StopTracking();
-  ASSERT_EQ(Trendel_DrawGraph(Window()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(Window()), TRENDEL_OK);
   // An empty name makes a legend 25 pixels wide (565 to 590) and the plot
   // 445 wide: the category sits at 332, the plot's end at 555.
-  EXPECT_EQ(Trendel_MouseMove(Window(), 0, 500, 200), TRENDEL_OK);
+  EXPECT_EQ(checked::MouseMove(Window(), 0, 500, 200), TRENDEL_OK);
   EXPECT_EQ(window_.Text(), "500");
   EXPECT_EQ(TrackingLinePixels(window_.Pixels(), 555), 0);
-  EXPECT_EQ(Trendel_MouseMove(Window(), 0, 340, 200), TRENDEL_OK);
+  EXPECT_EQ(checked::MouseMove(Window(), 0, 340, 200), TRENDEL_OK);
   EXPECT_GT(CountInColumn(window_.Pixels(), 332, PLOT_TOP, 150, TRACKING_GREY), 80);
-  Trendel_MouseMove(Window(), 0, -1, -1);
+  checked::MouseMove(Window(), 0, -1, -1);
 }
 
 // The scale's arithmetic is double arithmetic on every build: 3 x 0.3 falls
@@ -229,9 +231,9 @@ TEST_F(Exports, ScaleStepsFollowDoubleArithmetic) {
   graph.columnCount = 4;
   graph.scaleMode = "BY_STEP";
   graph.step = 0.3;
-  ASSERT_EQ(graph.Load(window.Handle()), TRENDEL_OK);
+  ASSERT_EQ(checked::SetValues(window.Handle(), graph), TRENDEL_OK);
   StopTracking();
-  ASSERT_EQ(Trendel_DrawGraph(window.Handle()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(window.Handle()), TRENDEL_OK);
   // "0.900000" puts the value axis at x 98 and the category axis at y 230;
   // four steps over 180 pixels put ticks 45 apart, reaching x 100.
   const Image image = window.Pixels();
@@ -240,36 +242,58 @@ TEST_F(Exports, ScaleStepsFollowDoubleArithmetic) {
     if (image.At(100, y) == BLACK) tickRows.push_back(y);
   }
   EXPECT_EQ(tickRows, (std::vector<int>{50, 95, 140, 185}));
-  Trendel_Destroy(window.Handle());
+  checked::Destroy(window.Handle());
 }
 
 TEST_F(Exports, RedrawSwitchAndFailedLoadsKeepWhatTheWindowShows) {
-  ASSERT_EQ(WorkedGraph().Load(Window()), TRENDEL_OK);
-  ASSERT_EQ(Trendel_SetRedraw(Window(), 0), TRENDEL_OK);
+  ASSERT_EQ(checked::SetValues(Window(), WorkedGraph()), TRENDEL_OK);
+  ASSERT_EQ(checked::SetRedraw(Window(), 0), TRENDEL_OK);
   StopTracking();  // its redraw is switched off as well
-  EXPECT_EQ(Trendel_DrawGraph(Window()), TRENDEL_NO_GRAPH);
+  EXPECT_EQ(checked::DrawGraph(Window()), TRENDEL_NO_GRAPH);
   EXPECT_EQ(CountColor(window_.Pixels(), WHITE), WIDTH * HEIGHT);
-  ASSERT_EQ(Trendel_SetRedraw(Window(), -7), TRENDEL_OK);
+  ASSERT_EQ(checked::SetRedraw(Window(), -7), TRENDEL_OK);
   EXPECT_EQ(CountColor(window_.Pixels(), WHITE), WIDTH * HEIGHT);  // enabling draws nothing
-  ASSERT_EQ(Trendel_DrawGraph(Window()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(Window()), TRENDEL_OK);
   EXPECT_EQ(window_.Pixels().At(510, 190), FIRST_COLOR);
 
   // A wrong kind keeps the previous graph.
   GraphArguments graph = WorkedGraph();
   graph.kind = "LINE_GRAPH ";
-  EXPECT_EQ(graph.Load(Window()), TRENDEL_NO_GRAPH);
+  EXPECT_EQ(checked::SetValues(Window(), graph), TRENDEL_NO_GRAPH);
   ASSERT_TRUE(window_.Resize(WIDTH, HEIGHT));
-  ASSERT_EQ(Trendel_DrawGraph(Window()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(Window()), TRENDEL_OK);
   EXPECT_EQ(window_.Pixels().At(510, 190), FIRST_COLOR);
   // A later fault replaces it with an empty graph, which still draws.
   graph.kind = "LINE_GRAPH";
   graph.categoryNames.clear();
-  EXPECT_EQ(graph.Load(Window()), TRENDEL_NO_CATEGORIES);
-  ASSERT_EQ(Trendel_DrawGraph(Window()), TRENDEL_OK);
+  EXPECT_EQ(checked::SetValues(Window(), graph), TRENDEL_NO_CATEGORIES);
+  ASSERT_EQ(checked::DrawGraph(Window()), TRENDEL_OK);
   const Image image = window_.Pixels();
   EXPECT_EQ(image.At(0, 0), BLACK);
   EXPECT_EQ(CountColor(image, FIRST_COLOR), 0);
   EXPECT_EQ(image.At(499, 190), WHITE);  // no legend without series names
+}
+
+// A host may destroy its window before the binding, or pass a handle that
+// names no window at all: every call then fails cleanly, and the checked
+// calls find nothing held that should not be.
+TEST_F(Exports, WindowsGoneBeforeTheirBindingFailCleanly) {
+  auto gone = std::make_unique<TestWindow>(200, 150);
+  const HWND handle = gone->Handle();
+  ASSERT_EQ(checked::SetValues(handle, WorkedGraph()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(handle), TRENDEL_OK);
+  ASSERT_EQ(checked::MouseMove(handle, 0, 100, 75), TRENDEL_OK);
+  gone.reset();
+  EXPECT_EQ(checked::DrawGraph(handle), TRENDEL_NO_BINDING);
+  EXPECT_EQ(checked::MouseMove(handle, 0, 100, 75), TRENDEL_OK);
+  EXPECT_EQ(CapturedWindow(), nullptr);
+  EXPECT_EQ(checked::SaveFile(handle, "", 30, 20), TRENDEL_OK);
+  EXPECT_EQ(checked::Destroy(handle), TRENDEL_OK);
+
+  EXPECT_EQ(checked::SetValues(nullptr, WorkedGraph()), TRENDEL_OK);
+  EXPECT_EQ(checked::DrawGraph(nullptr), TRENDEL_NO_BINDING);
+  EXPECT_EQ(checked::MouseMove(nullptr, 0, 10, 10), TRENDEL_OK);
+  EXPECT_EQ(checked::Destroy(nullptr), TRENDEL_OK);
 }
 
 TEST_F(Exports, WindowsKeepTheirOwnGraphsAndResizes) {
@@ -279,15 +303,15 @@ TEST_F(Exports, WindowsKeepTheirOwnGraphsAndResizes) {
   blue.seriesColors = {0x00FF0000};
   GraphArguments green = WorkedGraph();
   green.seriesColors = {0x0000FF00};
-  ASSERT_EQ(WorkedGraph().Load(Window()), TRENDEL_OK);
-  ASSERT_EQ(blue.Load(second.Handle()), TRENDEL_OK);
-  ASSERT_EQ(green.Load(third.Handle()), TRENDEL_OK);
+  ASSERT_EQ(checked::SetValues(Window(), WorkedGraph()), TRENDEL_OK);
+  ASSERT_EQ(checked::SetValues(second.Handle(), blue), TRENDEL_OK);
+  ASSERT_EQ(checked::SetValues(third.Handle(), green), TRENDEL_OK);
   StopTracking();
-  EXPECT_EQ(Trendel_Destroy(Window()), TRENDEL_OK);
-  EXPECT_EQ(Trendel_DrawGraph(Window()), TRENDEL_NO_GRAPH);  // bound afresh, no graph
+  EXPECT_EQ(checked::Destroy(Window()), TRENDEL_OK);
+  EXPECT_EQ(checked::DrawGraph(Window()), TRENDEL_NO_GRAPH);  // bound afresh, no graph
 
-  ASSERT_EQ(Trendel_DrawGraph(second.Handle()), TRENDEL_OK);
-  ASSERT_EQ(Trendel_DrawGraph(third.Handle()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(second.Handle()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(third.Handle()), TRENDEL_OK);
   EXPECT_GT(CountColor(second.Pixels(), 0x0000FF), 0);
   EXPECT_EQ(CountColor(second.Pixels(), 0x00FF00), 0);
   EXPECT_GT(CountColor(third.Pixels(), 0x00FF00), 0);
@@ -295,13 +319,13 @@ TEST_F(Exports, WindowsKeepTheirOwnGraphsAndResizes) {
 
   // Every pass takes the window's size anew.
   ASSERT_TRUE(third.Resize(420, 260));
-  ASSERT_EQ(Trendel_DrawGraph(third.Handle()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(third.Handle()), TRENDEL_OK);
   const Image resized = third.Pixels();
   ASSERT_EQ(resized.width, 420);
   EXPECT_EQ(resized.At(419, 259), BLACK);
   EXPECT_EQ(resized.At(0, 259), BLACK);
-  Trendel_Destroy(second.Handle());
-  Trendel_Destroy(third.Handle());
+  checked::Destroy(second.Handle());
+  checked::Destroy(third.Handle());
 }
 
 }  // namespace

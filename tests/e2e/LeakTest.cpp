@@ -1,6 +1,7 @@
 // A host's long session in miniature: a thousand rounds of every export,
 // after which the process must hold exactly the drawing objects and handles
 // it held before. A leak of one object per call shows as a thousand.
+#include "CheckedExports.h"
 #include "TestWindow.h"
 #include "support/TestGraphs.h"
 
@@ -23,12 +24,12 @@ void Cycle(HWND window, int round) {
   GraphArguments graph;
   graph.values = {10.0 + round % 7, 20, 30, 40, 50.0 - round % 11, 60};
   graph.showGrid = round % 2;
-  ASSERT_EQ(graph.Load(window), TRENDEL_OK);
-  ASSERT_EQ(Trendel_DrawGraph(window), TRENDEL_OK);
-  ASSERT_EQ(Trendel_MouseMove(window, 0, 150 + round % 50, 80), TRENDEL_OK);
+  ASSERT_EQ(checked::SetValues(window, graph), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(window), TRENDEL_OK);
+  ASSERT_EQ(checked::MouseMove(window, 0, 150 + round % 50, 80), TRENDEL_OK);
   for (const char *name : {"cycle.bmp", "cycle.gif", "cycle.jpg", ""}) {
     const std::string path = *name == '\0' ? "" : std::string(OUTPUT_FOLDER) + "\\" + name;
-    ASSERT_EQ(Trendel_SaveFile(window, path.c_str(), 240, 160), TRENDEL_OK);
+    ASSERT_EQ(checked::SaveFile(window, path.c_str(), 240, 160), TRENDEL_OK);
   }
 }
 
@@ -47,7 +48,7 @@ TEST(Leaks, AThousandRoundsOfEveryExportLeaveTheCountsAlone) {
   const ResourceCounts after = CountResources();
   EXPECT_EQ(after.gdiObjects, before.gdiObjects);
   EXPECT_EQ(after.handles, before.handles);
-  Trendel_Destroy(window.Handle());
+  checked::Destroy(window.Handle());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // receives; the pictures in the files are decoded afterwards by independent
 // decoders (check-saved-images.py), against a reference written beside each
 // file: the same graph drawn into a window of the picture's size.
+#include "CheckedExports.h"
 #include "TestWindow.h"
 #include "support/TestGraphs.h"
 
@@ -131,10 +132,10 @@ class SaveFile : public ::testing::Test {
     fs::create_directories(OUTPUT_FOLDER);
   }
   void SetUp() override {
-    ASSERT_EQ(SavedGraph().Load(Window()), TRENDEL_OK);
-    Trendel_MouseMove(Window(), 0, 1, 1);  // no tracking overlay
+    ASSERT_EQ(checked::SetValues(Window(), SavedGraph()), TRENDEL_OK);
+    checked::MouseMove(Window(), 0, 1, 1);  // no tracking overlay
   }
-  void TearDown() override { Trendel_Destroy(Window()); }
+  void TearDown() override { checked::Destroy(Window()); }
 
   HWND Window() const { return window_.Handle(); }
 
@@ -142,7 +143,7 @@ class SaveFile : public ::testing::Test {
   // and returns the path it should have written.
   fs::path Save(const std::string &name, int width, int height) {
     const std::string hostName = std::string(OUTPUT_FOLDER) + "\\" + name;
-    EXPECT_EQ(Trendel_SaveFile(Window(), hostName.c_str(), width, height), TRENDEL_OK) << name;
+    EXPECT_EQ(checked::SaveFile(Window(), hostName.c_str(), width, height), TRENDEL_OK) << name;
     std::string path = std::string(OUTPUT_FOLDER) + "/" + name;
     for (char &c : path) c = c == '\\' ? '/' : c;
     return path;
@@ -166,11 +167,11 @@ class SaveFile : public ::testing::Test {
   // The graph as Trendel_DrawGraph puts it into a window of that size.
   Image Drawn(int width, int height) {
     TestWindow window(width, height);
-    EXPECT_EQ(SavedGraph().Load(window.Handle()), TRENDEL_OK);
-    Trendel_MouseMove(window.Handle(), 0, 1, 1);
-    EXPECT_EQ(Trendel_DrawGraph(window.Handle()), TRENDEL_OK);
+    EXPECT_EQ(checked::SetValues(window.Handle(), SavedGraph()), TRENDEL_OK);
+    checked::MouseMove(window.Handle(), 0, 1, 1);
+    EXPECT_EQ(checked::DrawGraph(window.Handle()), TRENDEL_OK);
     Image image = window.Pixels();
-    Trendel_Destroy(window.Handle());
+    checked::Destroy(window.Handle());
     return image;
   }
 
@@ -193,7 +194,7 @@ TEST_F(SaveFile, NameStartingWithItsOnlyDotIsBitmapData) {
   // Only a name without folders starts with its dot: this one lands in the
   // working folder and moves to the others for the decoders.
   fs::remove(".gif");
-  ASSERT_EQ(Trendel_SaveFile(Window(), ".gif", 120, 90), TRENDEL_OK);
+  ASSERT_EQ(checked::SaveFile(Window(), ".gif", 120, 90), TRENDEL_OK);
   const fs::path moved = fs::path(OUTPUT_FOLDER) / "leading-dot";
   fs::rename(".gif", moved);
   ExpectSaved(moved, Format::Bmp, 120, 90);
@@ -212,24 +213,24 @@ TEST_F(SaveFile, SizesBelowOneMeanTen) {
 TEST_F(SaveFile, WindowsWithoutAGraphSaveNothing) {
   TestWindow fresh(100, 100);
   const std::string name = std::string(OUTPUT_FOLDER) + "\\never.bmp";
-  EXPECT_EQ(Trendel_SaveFile(fresh.Handle(), name.c_str(), 100, 100), TRENDEL_NO_GRAPH);
-  EXPECT_EQ(Trendel_SaveFile(fresh.Handle(), name.c_str(), 100, 100), TRENDEL_NO_GRAPH);
+  EXPECT_EQ(checked::SaveFile(fresh.Handle(), name.c_str(), 100, 100), TRENDEL_NO_GRAPH);
+  EXPECT_EQ(checked::SaveFile(fresh.Handle(), name.c_str(), 100, 100), TRENDEL_NO_GRAPH);
   EXPECT_FALSE(fs::exists(fs::path(OUTPUT_FOLDER) / "never.bmp"));
-  Trendel_Destroy(fresh.Handle());
+  checked::Destroy(fresh.Handle());
 }
 
 TEST_F(SaveFile, SavedPictureLeavesOutTheOverlayButTrackingGoesOn) {
-  ASSERT_EQ(Trendel_DrawGraph(Window()), TRENDEL_OK);
-  Trendel_MouseMove(Window(), 0, 300, 200);
+  ASSERT_EQ(checked::DrawGraph(Window()), TRENDEL_OK);
+  checked::MouseMove(Window(), 0, 300, 200);
   const Image tracked = window_.Pixels();
   ASSERT_GT(CountColor(tracked, TRACKING_GREY), 100);
 
   // Drawing switched off does not stop saving.
-  ASSERT_EQ(Trendel_SetRedraw(Window(), 0), TRENDEL_OK);
+  ASSERT_EQ(checked::SetRedraw(Window(), 0), TRENDEL_OK);
   const fs::path path = Save("while-tracking.bmp", 640, 360);
-  ASSERT_EQ(Trendel_SetRedraw(Window(), 1), TRENDEL_OK);
+  ASSERT_EQ(checked::SetRedraw(Window(), 1), TRENDEL_OK);
   // The next drawing pass shows the overlay again.
-  ASSERT_EQ(Trendel_DrawGraph(Window()), TRENDEL_OK);
+  ASSERT_EQ(checked::DrawGraph(Window()), TRENDEL_OK);
   EXPECT_EQ(window_.Pixels().pixels, tracked.pixels);
 
   const Image saved = DecodeBitmap32(ReadBytes(path));
@@ -243,14 +244,14 @@ TEST_F(SaveFile, SavedPictureLeavesOutTheOverlayButTrackingGoesOn) {
 TEST_F(SaveFile, EmptyOrNullNamePutsThePictureOnTheClipboard) {
   const auto filesBefore =
       std::distance(fs::directory_iterator(OUTPUT_FOLDER), fs::directory_iterator());
-  ASSERT_EQ(Trendel_SaveFile(Window(), "", 320, 200), TRENDEL_OK);
+  ASSERT_EQ(checked::SaveFile(Window(), "", 320, 200), TRENDEL_OK);
   Image clipboard;
   ASSERT_TRUE(ReadClipboard(clipboard));
   EXPECT_EQ(clipboard.width, 320);
   EXPECT_EQ(clipboard.height, 200);
   EXPECT_EQ(clipboard.pixels, Drawn(320, 200).pixels);
 
-  ASSERT_EQ(Trendel_SaveFile(Window(), nullptr, 0, 40), TRENDEL_OK);
+  ASSERT_EQ(checked::SaveFile(Window(), nullptr, 0, 40), TRENDEL_OK);
   ASSERT_TRUE(ReadClipboard(clipboard));
   EXPECT_EQ(clipboard.width, 10);
   EXPECT_EQ(clipboard.height, 40);

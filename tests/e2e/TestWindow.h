@@ -9,6 +9,7 @@
 #include "trendel.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace trendel::testing {
@@ -39,6 +40,22 @@ HWND CapturedWindow();
 
 // The bitmap on the clipboard, if there is one.
 bool ReadClipboard(Image &image);
+
+// Whether the handle names a window that exists now.
+bool WindowExists(HWND window);
+
+// Whether the clipboard holds a bitmap.
+bool ClipboardHoldsBitmap();
+
+// Exact counts of what the library's platform layer holds, where the layer
+// keeps them (the portable build); none on Windows.
+struct LayerObjectCounts {
+  std::int64_t gdiObjects = 0;
+  std::int64_t deviceContexts = 0;
+  std::int64_t globalBlocks = 0;
+  std::int64_t files = 0;
+};
+std::optional<LayerObjectCounts> CountLayerObjects();
 
 // Counts of the process's drawing objects and system handles. Only
 // differences mean anything: a count may carry a constant offset.

@@ -50,6 +50,20 @@ bool ReadClipboard(Image &image) {
   return TrendelHost_ReadClipboard(image.pixels.data(), width, height) == 0;
 }
 
+bool WindowExists(HWND window) { return TrendelHost_GetWindowSize(window, nullptr, nullptr) == 0; }
+
+bool ClipboardHoldsBitmap() { return TrendelHost_GetClipboardSize(nullptr, nullptr) == 0; }
+
+std::optional<LayerObjectCounts> CountLayerObjects() {
+  const portable::LiveObjectCounts live = portable::CountLiveObjects();
+  LayerObjectCounts counts;
+  counts.gdiObjects = live.gdiObjects;
+  counts.deviceContexts = live.deviceContexts;
+  counts.globalBlocks = live.globalBlocks;
+  counts.files = live.files;
+  return counts;
+}
+
 ResourceCounts CountResources() {
   const portable::LiveObjectCounts live = portable::CountLiveObjects();
   ResourceCounts counts;

@@ -216,6 +216,14 @@ bool ReadClipboard(Image &image) {
   return read;
 }
 
+bool WindowExists(HWND window) { return IsWindow(window) != FALSE; }
+
+bool ClipboardHoldsBitmap() { return IsClipboardFormatAvailable(CF_BITMAP) != FALSE; }
+
+// Windows keeps no exact count of what one library holds; the leak test's
+// process-wide counts stand in for it.
+std::optional<LayerObjectCounts> CountLayerObjects() { return std::nullopt; }
+
 ResourceCounts CountResources() {
   ResourceCounts counts;
   counts.gdiObjects = GuiResourcesReported()

@@ -6,6 +6,7 @@
 // opened for reading with sharing a shared one, and an open that would break
 // a lock fails as a sharing violation. Paths accept "\" as well as "/".
 #include "Handles.h"
+#include "HostPath.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -29,6 +30,7 @@ constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 
 DWORD lastError = 0;
 
@@ -64,12 +66,12 @@ void SetLastErrorFromErrno(int error) {
   }
 }
 
-std::string HostPath(LPCSTR path) {
-  std::string result = path;
-  for (char &c : result) {
-    if (c == '\\') c = '/';
-  }
-  return result;
+// The path as the host reads it; false, with the last error set, when it is
+// too long for the host.
+bool ToHostPath(LPCSTR path, HostPath &hostPath) {
+  if (hostPath.Convert(path)) return true;
+  lastError = ERROR_FILENAME_EXCED_RANGE;
+  return false;
 }
 
 GlobalMemory *FindGlobal(HGLOBAL memory) {
@@ -105,8 +107,8 @@ bool Truncate(int descriptor) {
 // Opens the descriptor and takes the lock its share mode implies; a file
 // replaced by CREATE_ALWAYS is truncated only once the lock is held, so that
 // a reader never sees it cut short by a writer it shuts out.
-int OpenLocked(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition) {
-  const int descriptor = open(path.c_str(), OpenFlags(access, disposition), 0666);
+int OpenLocked(const HostPath &path, DWORD access, DWORD shareMode, DWORD disposition) {
+  const int descriptor = open(path.text, OpenFlags(access, disposition), 0666);
   if (descriptor < 0) {
     SetLastErrorFromErrno(errno);
     if (disposition == CREATE_NEW && errno == EEXIST) lastError = ERROR_FILE_EXISTS;
@@ -189,7 +191,9 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
     lastError = ERROR_PATH_NOT_FOUND;
     return FALSE;
   }
-  if (mkdir(HostPath(path).c_str(), 0777) != 0) {
+  HostPath hostPath;
+  if (!ToHostPath(path, hostPath)) return FALSE;
+  if (mkdir(hostPath.text, 0777) != 0) {
     SetLastErrorFromErrno(errno);
     return FALSE;
   }
@@ -197,8 +201,14 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
 }
 
 BOOL DeleteFileA(LPCSTR path) {
-  if (path == nullptr || unlink(HostPath(path).c_str()) != 0) {
-    SetLastErrorFromErrno(path == nullptr ? ENOENT : errno);
+  if (path == nullptr) {
+    SetLastErrorFromErrno(ENOENT);
+    return FALSE;
+  }
+  HostPath hostPath;
+  if (!ToHostPath(path, hostPath)) return FALSE;
+  if (unlink(hostPath.text) != 0) {
+    SetLastErrorFromErrno(errno);
     return FALSE;
   }
   return TRUE;
@@ -211,17 +221,23 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     lastError = ERROR_INVALID_PARAMETER;
     return INVALID_HANDLE_VALUE;
   }
-  std::unique_ptr<File> file;
-  try {
-    file = std::make_unique<File>();
-    file->descriptor = OpenLocked(HostPath(path), access, shareMode, disposition);
-  } catch (const std::bad_alloc &) {
+  HostPath hostPath;
+  if (!ToHostPath(path, hostPath)) return INVALID_HANDLE_VALUE;
+  // The handle comes first and the file second, so that running out of
+  // memory cannot leave a file created with no handle to it.
+  std::unique_ptr<File> record(new (std::nothrow) File);
+  File *file = record.get();
+  void *handle = HandleTable::Instance().Add(std::move(record));
+  if (handle == nullptr) {
     lastError = ERROR_NOT_ENOUGH_MEMORY;
     return INVALID_HANDLE_VALUE;
   }
-  if (file->descriptor < 0) return INVALID_HANDLE_VALUE;
-  void *handle = HandleTable::Instance().Add(std::move(file));
-  return handle != nullptr ? handle : INVALID_HANDLE_VALUE;
+  file->descriptor = OpenLocked(hostPath, access, shareMode, disposition);
+  if (file->descriptor < 0) {
+    HandleTable::Instance().Remove(handle);
+    return INVALID_HANDLE_VALUE;
+  }
+  return handle;
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED) {
