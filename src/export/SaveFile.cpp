@@ -9,10 +9,9 @@
 //     BMP written straight from the bitmap, or for GIF and JPEG a temporary
 //     BMP, read back into a CDib and handed to the writer;
 //  5. the DC and the bitmap released, unless the clipboard took the bitmap.
-// Nothing is reported: failures end the save quietly, and no temporary file
-// survives, not even one that could not be read back (memory ran out, or
-// another program changed it): a host that saves often would otherwise fill
-// the temporary directory with them.
+// Nothing is reported: failures end the save quietly. No temporary file
+// survives but one that was written and could not be read back (memory ran
+// out, or another program changed it): it stays for whoever looks into why.
 #include "SaveFile.h"
 
 #include "BitmapFile.h"
@@ -38,7 +37,7 @@ constexpr int TEMPORARY_NAME_ATTEMPTS = 100;
 
 // A temporary BMP file of our own: the time stamp as its stem, and a suffix
 // when another save, perhaps in another process, holds that name. It is
-// created exclusively and deleted when this goes.
+// created exclusively and deleted when this goes, unless it is kept.
 class TemporaryFile {
  public:
   TemporaryFile() = default;
@@ -71,6 +70,7 @@ class TemporaryFile {
     return false;
   }
   const char *Path() const { return path_; }
+  void Keep() { reserved_ = false; }
 
  private:
   char path_[MAX_PATH] = {};
@@ -82,7 +82,10 @@ void SaveThroughDib(const char *fileName, ImageFormat format, HBITMAP bitmap, HD
   TemporaryFile temporary;
   if (!temporary.Reserve() || !WriteBitmapFile(temporary.Path(), bitmap, windowDC)) return;
   CDib dib;
-  if (!dib.LoadFromFile(temporary.Path())) return;
+  if (!dib.LoadFromFile(temporary.Path())) {
+    temporary.Keep();
+    return;
+  }
   if (format == ImageFormat::Gif) {
     GifFile writer;
     writer.WriteFromDib(fileName, &dib);
