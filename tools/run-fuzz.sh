@@ -5,11 +5,11 @@
 # Targets: load_from_file (the BMP reader), draw_and_save (one graph through
 # the exports), call_sequence (the exports in any order over several windows).
 #
-# Builds build/fuzz with clang, AddressSanitizer and UndefinedBehaviorSanitizer,
+# Builds build/fuzzing with clang, AddressSanitizer and UndefinedBehaviorSanitizer,
 # starts from the committed inputs in fuzz/corpus/TARGET and keeps what it
-# learns in build/fuzz/corpus/TARGET, so that later runs go on from there.
+# learns in build/fuzzing/corpus/TARGET, so that later runs go on from there.
 # A crash, a leak, an input slower than the per-input timeout or a failed
-# check fails the run and leaves its input in build/fuzz/artefacts; add it to
+# check fails the run and leaves its input in build/fuzzing/artefacts; add it to
 # fuzz/corpus/TARGET once it is fixed. Everything the targets write goes to a
 # private temporary directory, removed afterwards.
 set -eu
@@ -17,7 +17,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=${*:-load_from_file draw_and_save call_sequence}
-build="$root/build/fuzz"
+build="$root/build/fuzzing"
 # One slow input is a hang for the purpose of the run: a host would freeze.
 per_input_seconds=20
 
