@@ -4,6 +4,8 @@
 // benchmark reports the time per marker or per segment, GDI objects included.
 #include "platform/win32.h"
 
+#include "MemoryTarget.h"
+
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -14,31 +16,6 @@ namespace {
 constexpr int WIDTH = 600, HEIGHT = 400;
 constexpr int MARKERS = 40000;
 constexpr int SEGMENTS = 2000;
-
-// A memory DC with a chart-sized bitmap, as a drawing pass gets it.
-class Target {
- public:
-  Target() {
-    HDC screen = GetDC(nullptr);
-    dc_ = CreateCompatibleDC(screen);
-    bitmap_ = CreateCompatibleBitmap(screen, WIDTH, HEIGHT);
-    ReleaseDC(nullptr, screen);
-    previous_ = SelectObject(dc_, bitmap_);
-  }
-  ~Target() {
-    SelectObject(dc_, previous_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  Target(const Target &) = delete;
-  Target &operator=(const Target &) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ previous_;
-};
 
 struct Point {
   int x, y;
@@ -54,7 +31,7 @@ std::vector<Point> SeriesPoints(int count) {
 }
 
 void Markers(benchmark::State &state) {
-  Target target;
+  MemoryTarget target(WIDTH, HEIGHT);
   const std::vector<Point> points = SeriesPoints(MARKERS);
   for (auto _ : state) {
     for (const Point &point : points) {
@@ -72,7 +49,7 @@ void Markers(benchmark::State &state) {
 BENCHMARK(Markers)->Unit(benchmark::kMillisecond);
 
 void Polyline(benchmark::State &state) {
-  Target target;
+  MemoryTarget target(WIDTH, HEIGHT);
   const std::vector<Point> points = SeriesPoints(SEGMENTS + 1);
   for (auto _ : state) {
     for (int i = 0; i < SEGMENTS; ++i) {

@@ -4,6 +4,8 @@
 // a font that stays selected. Times are per label (items per second).
 #include "platform/win32.h"
 
+#include "MemoryTarget.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -12,31 +14,6 @@
 namespace {
 
 constexpr int LABELS_PER_PASS = 10000;
-
-// A memory DC with an 800 x 600 compatible bitmap, like a drawing pass.
-class Target {
- public:
-  Target() {
-    HDC screen = GetDC(nullptr);
-    dc_ = CreateCompatibleDC(screen);
-    bitmap_ = CreateCompatibleBitmap(screen, 800, 600);
-    ReleaseDC(nullptr, screen);
-    previous_ = SelectObject(dc_, bitmap_);
-  }
-  ~Target() {
-    SelectObject(dc_, previous_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  Target(const Target &) = delete;
-  Target &operator=(const Target &) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ previous_;
-};
 
 std::vector<std::string> LabelTexts() {
   std::vector<std::string> texts;
@@ -58,7 +35,7 @@ void DrawLabelWithNewFont(HDC dc, int escapement, int x, int y, const std::strin
 
 void LabelsWithNewFonts(benchmark::State &state) {
   const int escapement = static_cast<int>(state.range(0));
-  Target target;
+  MemoryTarget target(800, 600);
   const std::vector<std::string> texts = LabelTexts();
   for (auto _ : state) {
     for (int i = 0; i < LABELS_PER_PASS; ++i) {
@@ -71,7 +48,7 @@ void LabelsWithNewFonts(benchmark::State &state) {
 BENCHMARK(LabelsWithNewFonts)->Arg(0)->Arg(450)->Arg(900)->Unit(benchmark::kMillisecond);
 
 void TextOutWithSelectedFont(benchmark::State &state) {
-  Target target;
+  MemoryTarget target(800, 600);
   HFONT font = CreateFontA(16, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 16, "Arial");
   HGDIOBJ previous = SelectObject(target.dc(), font);
   const std::string text(static_cast<std::size_t>(state.range(0)), 'x');

@@ -37,15 +37,6 @@ constexpr std::int32_t MOST_CATEGORIES = 30;
 constexpr std::int32_t LARGEST_SIDE = 400;
 const char *const SAVE_NAMES[] = {"chart.bmp", "chart.gif", "chart.jpg", "deep\\er\\chart.GIF", ""};
 
-void Require(bool condition, const char *what) {
-  if (!condition) Fail(what);
-}
-
-void MessageBoxIsAFault(const char *text) {
-  (void)text;
-  Fail("the library showed a message box");
-}
-
 // What the library must remember of one handle's binding.
 struct Binding {
   bool graphLoaded = false;

@@ -47,17 +47,6 @@ std::int32_t Side(FuzzInput &input) {
   }
 }
 
-void Require(bool condition, const char *what) {
-  if (!condition) Fail(what);
-}
-
-// A message box in a drawing or saving pass means a GDI object could not be
-// released: never right.
-void MessageBoxIsAFault(const char *text) {
-  (void)text;
-  Fail("the library showed a message box");
-}
-
 struct SaveRequest {
   bool nullName = false;
   std::string name;  // empty: the clipboard

@@ -48,4 +48,6 @@ void Fail(const char *what) {
   std::abort();
 }
 
+void MessageBoxIsAFault(const char *) { Fail("the library showed a message box"); }
+
 }  // namespace trendel::fuzzing

@@ -32,4 +32,12 @@ class Sandbox {
 // Ends the process with a message: the fuzzer keeps the input as a crash.
 [[noreturn]] void Fail(const char *what);
 
+inline void Require(bool condition, const char *what) {
+  if (!condition) Fail(what);
+}
+
+// The message handler of the fuzz targets: a message box in a drawing or
+// saving pass means a GDI object could not be released, which is never right.
+void MessageBoxIsAFault(const char *text);
+
 }  // namespace trendel::fuzzing
