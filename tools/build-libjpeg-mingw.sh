@@ -1,7 +1,9 @@
 #!/bin/sh
-# Builds a static libjpeg for the 32-bit Windows build from Debian's
-# libjpeg-turbo source package and installs it into a prefix:
-#   tools/build-libjpeg-mingw.sh PREFIX
+# Builds a static libjpeg for a Windows build from Debian's libjpeg-turbo
+# source package and installs it into a prefix:
+#   tools/build-libjpeg-mingw.sh PREFIX TRIPLET
+# TRIPLET names the cross compilers and their toolchain file in cmake/:
+# i686-w64-mingw32 (32-bit) or x86_64-w64-mingw32 (64-bit).
 # PREFIX/include and PREFIX/lib/libjpeg.a are reused as long as the stamp
 # there names the source version Debian offers, so the library is built once
 # per build folder. The sources are fetched with `apt-get source`; when no
@@ -9,7 +11,10 @@
 # (that needs root).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-[ $# -eq 1 ] || { echo "usage: $0 PREFIX" >&2; exit 2; }
+[ $# -eq 2 ] || { echo "usage: $0 PREFIX TRIPLET" >&2; exit 2; }
+triplet=$2
+toolchain="$root/cmake/$triplet.cmake"
+[ -f "$toolchain" ] || { echo "build-libjpeg-mingw: no toolchain file $toolchain" >&2; exit 2; }
 mkdir -p "$1"
 prefix=$(cd "$1" && pwd)
 work="$prefix/work"
@@ -47,7 +52,7 @@ if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ] && [ -f "$prefix/lib/li
   exit 0
 fi
 
-echo "build-libjpeg-mingw: building libjpeg-turbo $version for i686-w64-mingw32"
+echo "build-libjpeg-mingw: building libjpeg-turbo $version for $triplet"
 rm -rf "$work"
 mkdir -p "$work"
 (cd "$work" && apt-get source -qq --only-source "libjpeg-turbo=$version" >/dev/null)
@@ -57,7 +62,7 @@ source=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | 
 # Only the static compression library is needed: no SIMD (that would need
 # nasm), no TurboJPEG wrapper, no shared library, no programs.
 cmake -S "$source" -B "$work/build" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
   -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
 cmake --build "$work/build" --target jpeg-static -j "${TRENDEL_JOBS:-2}" >/dev/null

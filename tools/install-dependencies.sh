@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what building and testing Trendel needs on Debian 12, as root.
 #   tools/install-dependencies.sh            the portable build and its tests
-#   tools/install-dependencies.sh --windows  also the 32-bit Windows tier (Wine)
+#   tools/install-dependencies.sh --windows  also the Windows tiers (Wine)
 set -eu
 
 packages="build-essential cmake pkg-config googletest libgtest-dev libbenchmark-dev
@@ -16,6 +16,11 @@ if [ "${1:-}" = "--windows" ]; then
   packages="$packages g++-mingw-w64-i686 wine wine32:i386 fonts-wine libxrender1:i386
     libxi6:i386 libxrandr2:i386 libxcursor1:i386 libxfixes3:i386 libxinerama1:i386
     libxcomposite1:i386 xvfb xauth xdotool x11-apps python3-fonttools dpkg-dev"
+  # The 64-bit DLL: its cross compiler, and the 64-bit Wine loader with the X
+  # libraries it loads, which runs on machines that cannot run 32-bit programs.
+  packages="$packages g++-mingw-w64-x86-64 wine64 libxrender1:amd64 libxi6:amd64
+    libxrandr2:amd64 libxcursor1:amd64 libxfixes3:amd64 libxinerama1:amd64
+    libxcomposite1:amd64"
 fi
 
 missing=""
