@@ -7,7 +7,10 @@
  * clipboard. Every export returns 0 on success and a small negative code on
  * failure; none of them throws or aborts.
  *
- * Windows: Trendel.dll, 32-bit, __stdcall, undecorated export names.
+ * Windows: Trendel.dll, undecorated export names, in two builds. The
+ * bitness of the host process decides which one it loads: a 32-bit process
+ * takes the x86 DLL (__stdcall), a 64-bit process the x64 DLL (the one x64
+ * calling convention). This header serves both.
  * Elsewhere: libtrendel.so with plain C linkage, plus the TrendelHost_*
  * functions that give hosts without a window system headless windows.
  *
