@@ -1,18 +1,31 @@
 #!/usr/bin/python3
-"""Count the results of a test tier in one line: "TIER: N passed, N failed".
+"""Count the results of a test tier in one line, and total the tiers.
 
-usage: count-test-results.py TIER CTEST_JUNIT.xml [CROSS_CHECK_REPORT.txt]
+usage: count-test-results.py TIER [CTEST_JUNIT.xml [CROSS_CHECK_REPORT.txt]]
+                             [--passed N] [--failed N] [--skipped N]
+       count-test-results.py --total SUMMARY
 
-A CTest test whose output ends in a GoogleTest summary line ("PROGRAM: N
-passed, N failed", from tests/e2e/TestMain.cpp) counts with its test cases;
-any other CTest test counts as one check, and so does the cross-check of the
-builds when its report is given. Exits with 1 when anything failed.
+The first form prints "TIER: N passed, N failed" (", N skipped" when
+something was skipped) and, when the environment names a summary file in
+TRENDEL_TEST_SUMMARY, appends the line there; it exits with 1 when anything
+failed. A CTest test whose output ends in a GoogleTest summary line
+("PROGRAM: N passed, N failed", from tests/e2e/TestMain.cpp) counts with its
+test cases; any other CTest test counts as one check, and so does the
+cross-check of the builds when its report is given. --passed, --failed and
+--skipped add checks the caller counted itself; skipped checks never count
+as passed.
+
+The second form prints the total of a summary's lines as "N passed, N
+failed" (", N skipped" when any) and exits with 1 when anything failed.
 """
+import argparse
+import os
 import re
 import sys
 import xml.etree.ElementTree as ElementTree
 
 SUMMARY = re.compile(r"^\S+: (\d+) passed, (\d+) failed$", re.MULTILINE)
+TIER_LINE = re.compile(r"^.+: (\d+) passed, (\d+) failed(?:, (\d+) skipped)?$")
 
 
 def count_ctest(path):
@@ -33,20 +46,65 @@ def count_ctest(path):
     return passed, failed
 
 
-def main(tier, junit, report=None):
-    passed, failed = count_ctest(junit)
-    if report is not None:
-        try:
-            with open(report, encoding="utf-8") as text:
-                verdict = "cross-check passed" in text.read()
-        except OSError:
-            verdict = False
-        passed, failed = (passed + 1, failed) if verdict else (passed, failed + 1)
-    print(f"{tier}: {passed} passed, {failed} failed")
+def cross_check_passed(report):
+    try:
+        with open(report, encoding="utf-8") as text:
+            return "cross-check passed" in text.read()
+    except OSError:
+        return False
+
+
+def counts_text(passed, failed, skipped):
+    text = f"{passed} passed, {failed} failed"
+    return text + f", {skipped} skipped" if skipped else text
+
+
+def count_tier(arguments):
+    passed, failed = arguments.passed, arguments.failed
+    if arguments.junit is not None:
+        junit_passed, junit_failed = count_ctest(arguments.junit)
+        passed, failed = passed + junit_passed, failed + junit_failed
+    if arguments.report is not None:
+        if cross_check_passed(arguments.report):
+            passed += 1
+        else:
+            failed += 1
+    line = f"{arguments.tier}: {counts_text(passed, failed, arguments.skipped)}"
+    print(line)
+    summary = os.environ.get("TRENDEL_TEST_SUMMARY")
+    if summary:
+        with open(summary, "a", encoding="utf-8") as lines:
+            lines.write(line + "\n")
     return 1 if failed else 0
 
 
+def total(summary):
+    passed = failed = skipped = 0
+    with open(summary, encoding="utf-8") as lines:
+        for line in lines:
+            match = TIER_LINE.match(line.rstrip("\n"))
+            if match is None:
+                # A line nobody can read is a tier nobody can vouch for.
+                failed += 1
+                continue
+            passed += int(match.group(1))
+            failed += int(match.group(2))
+            skipped += int(match.group(3) or 0)
+    print(counts_text(passed, failed, skipped))
+    return 1 if failed else 0
+
+
+def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--total":
+        return total(sys.argv[2])
+    parser = argparse.ArgumentParser(usage=__doc__)
+    parser.add_argument("tier")
+    parser.add_argument("junit", nargs="?")
+    parser.add_argument("report", nargs="?")
+    for option in ("--passed", "--failed", "--skipped"):
+        parser.add_argument(option, type=int, default=0)
+    return count_tier(parser.parse_args())
+
+
 if __name__ == "__main__":
-    if len(sys.argv) not in (3, 4):
-        sys.exit(__doc__)
-    sys.exit(main(*sys.argv[1:]))
+    sys.exit(main())
