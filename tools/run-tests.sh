@@ -23,6 +23,21 @@ cmake --build "$root/build/sanitize" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build/sanitize" --output-on-failure -j "$jobs"
 
+echo "== ThreadSanitizer: the threaded tests"
+# The programs that call from several threads, in a lean build of their own
+# (clang, -fsanitize=thread): any data race fails the tier.
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTRENDEL_THREAD_SANITIZER=ON -DTRENDEL_BUILD_TOOLS=OFF >/dev/null
+cmake --build "$root/build/tsan" -j "$jobs" --target safety_tests e2e_thread_tests
+tsan_status=0
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir "$root/build/tsan" --output-on-failure -j "$jobs" \
+    -R '^(ExportLock\.|FileReplacementTest\.|e2e_threads$)' \
+    --output-junit "$root/build/tsan/results.xml" || tsan_status=$?
+/usr/bin/python3 "$root/tools/count-test-results.py" "ThreadSanitizer" \
+  "$root/build/tsan/results.xml" || tsan_status=1
+[ "$tsan_status" -eq 0 ] || exit "$tsan_status"
+
 echo "== fuzzing, 40 s per target"
 "$root/tools/run-fuzz.sh" 40
 
