@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 constexpr int OWN_WINDOW_THREADS = 8;
 constexpr int SHARING_THREADS = 3;
-constexpr int ROUNDS = 20;
+constexpr int ROUNDS = 12;
 constexpr int WIDTH = 160;
 constexpr int HEIGHT = 120;
 constexpr char OUTPUT_FOLDER[] = "e2e-output/threads";
