@@ -6,6 +6,16 @@ if(TRENDEL_FUZZ)
   target_compile_options(trendel_sanitizers INTERFACE -fsanitize=fuzzer-no-link)
   target_link_options(trendel_sanitizers INTERFACE -fsanitize=fuzzer-no-link)
 endif()
+# ThreadSanitizer for the threaded tests: a tier of its own, since it cannot
+# be combined with AddressSanitizer. Every report fails the run.
+if(TRENDEL_THREAD_SANITIZER)
+  if(TRENDEL_SANITIZE OR TRENDEL_FUZZ)
+    message(FATAL_ERROR "TRENDEL_THREAD_SANITIZER cannot be combined with the other sanitizers")
+  endif()
+  set(trendel_thread_sanitizer_flags -fsanitize=thread -fno-omit-frame-pointer)
+  target_compile_options(trendel_sanitizers INTERFACE ${trendel_thread_sanitizer_flags})
+  target_link_options(trendel_sanitizers INTERFACE ${trendel_thread_sanitizer_flags})
+endif()
 if(TRENDEL_SANITIZE OR TRENDEL_FUZZ)
   set(trendel_sanitize_flags
     -fsanitize=address,undefined,float-cast-overflow

@@ -173,8 +173,11 @@ class Session {
     const std::int32_t width = static_cast<std::int32_t>(input_.Between(-1, 160));
     const std::int32_t height = static_cast<std::int32_t>(input_.Between(-1, 160));
     const std::int32_t expected = slot.binding.graphLoaded ? TRENDEL_OK : TRENDEL_NO_GRAPH;
-    Require(Trendel_SaveFile(slot.handle, path.c_str(), width, height) == expected,
-            "Trendel_SaveFile's result");
+    const std::int32_t result = Trendel_SaveFile(slot.handle, path.c_str(), width, height);
+    // A handle that names no window may leave the save without a device
+    // context to draw with, or the clipboard without an owner: nothing saved.
+    const bool unsaved = !slot.live && expected == TRENDEL_OK && result == TRENDEL_SAVE_FAILED;
+    Require(result == expected || unsaved, "Trendel_SaveFile's result");
   }
 
   // Releases everything the session made, in an order from the input.

@@ -14,7 +14,9 @@
  * Elsewhere: libtrendel.so with plain C linkage, plus the TrendelHost_*
  * functions that give hosts without a window system headless windows.
  *
- * All calls must come from one thread: the one that owns the host's windows.
+ * Every function may be called from any thread at any time: the library
+ * runs one call at a time. The tracking state and the point-marker switch
+ * stay shared by every graph in the process.
  */
 #ifndef TRENDEL_H
 #define TRENDEL_H
@@ -46,6 +48,7 @@ extern "C" {
 #define TRENDEL_NO_SERIES_NAMES (-3)     /* Trendel_SetValues: seriesNameCount below 1 */
 #define TRENDEL_NO_CATEGORIES (-4)       /* Trendel_SetValues: categoryNameCount below 1 */
 #define TRENDEL_EMPTY_MATRIX (-5)        /* Trendel_SetValues: rowCount or columnCount below 1 */
+#define TRENDEL_SAVE_FAILED (-6)         /* Trendel_SaveFile: nothing was saved */
 
 /* A value that a series lacks in a category: the lowest finite double. */
 #define TRENDEL_MISSING_VALUE (-1.7976931348623157e308)
@@ -80,7 +83,9 @@ TRENDEL_API int32_t TRENDEL_CALL Trendel_SetRedraw(HWND window, int32_t enable);
  * Renders the graph at width x height (10 for a value below 1) and saves it:
  * ".gif" as GIF, ".jpg"/".jpeg" as JPEG (any case), anything else as BMP under
  * exactly the given name; an empty or null name puts it on the clipboard.
- * Returns 0 whenever the window has a graph, whatever the save's outcome.
+ * A file is written under a new name in its folder and then replaces the
+ * old one in one step: a failed save leaves the old file as it was.
+ * Returns 0 when saved, TRENDEL_SAVE_FAILED when nothing was saved.
  */
 TRENDEL_API int32_t TRENDEL_CALL Trendel_SaveFile(HWND window, const char *fileName, int32_t width, int32_t height);
 

@@ -3,6 +3,8 @@
 #   Portable      the whole suite
 #   Sanitizers    the whole suite again, every program of it built with
 #                 AddressSanitizer and UndefinedBehaviorSanitizer
+#   ThreadSanitizer  the programs that call from several threads, built with
+#                 clang's -fsanitize=thread: any data race fails it
 #   Fuzzing       each fuzz target for a while (the BMP reader, one graph
 #                 through the exports, calls in any order)
 #   x64 Windows   the 64-bit DLL and its tests under Wine on a virtual screen,
@@ -49,6 +51,21 @@ tier_sanitizers() {
     ctest --test-dir "$root/build/sanitize" --output-on-failure -j "$jobs" \
     --output-junit "$root/build/sanitize/results.xml" || status=$?
   count Sanitizers "$root/build/sanitize/results.xml" || status=1
+  exit $status
+}
+
+# The programs that call from several threads, in a lean build of their own
+# (clang, -fsanitize=thread): any data race fails the tier.
+tier_thread_sanitizer() {
+  CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTRENDEL_THREAD_SANITIZER=ON -DTRENDEL_BUILD_TOOLS=OFF >/dev/null
+  cmake --build "$root/build/tsan" -j "$jobs" --target safety_tests e2e_thread_tests
+  status=0
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    ctest --test-dir "$root/build/tsan" --output-on-failure -j "$jobs" \
+      -R '^(ExportLock\.|FileReplacementTest\.|e2e_threads$)' \
+      --output-junit "$root/build/tsan/results.xml" || status=$?
+  count ThreadSanitizer "$root/build/tsan/results.xml" || status=1
   exit $status
 }
 
@@ -124,6 +141,7 @@ failed_tiers=0
 
 run_tier Portable tier_portable
 run_tier Sanitizers tier_sanitizers
+run_tier ThreadSanitizer tier_thread_sanitizer
 run_tier Fuzzing tier_fuzzing
 run_tier "x64 Windows" tier_windows_x64
 run_tier "x86 Windows" tier_windows_x86

@@ -19,12 +19,16 @@ Numbers are passed as floats, ``None`` is a missing value, colours are
 ``TrendelError`` with the library's result code.
 
 The library is looked up in ``$TRENDEL_LIBRARY``, then by the system's usual
-rules (``libtrendel.so.1``). Call everything from one thread.
+rules (``libtrendel.so.1``). Any thread may call at any time: the library
+runs one call at a time, and ctypes lets other Python threads run meanwhile.
+A save that writes nothing raises ``TrendelError`` with code -6; the file
+that was there before is then left as it was.
 """
 
 import ctypes
 import math
 import os
+import threading
 
 __all__ = ["TrendelError", "HeadlessWindow", "Graph", "MISSING_VALUE", "load_library"]
 
@@ -36,6 +40,7 @@ _RESULT_TEXTS = {
     -3: "at least one series name is needed",
     -4: "at least one category name is needed",
     -5: "the value matrix is empty",
+    -6: "nothing was saved",
 }
 
 
@@ -87,13 +92,17 @@ def _declare(library):
 
 
 _library = None
+_loading = threading.Lock()
 
 
 def load_library(path=None):
-    """Loads the library once; later calls return the same handle."""
+    """Loads the library once, whichever thread asks first; later calls
+    return the same handle."""
     global _library
-    if _library is None:
-        _library = _declare(ctypes.CDLL(path or os.environ.get("TRENDEL_LIBRARY") or "libtrendel.so.1"))
+    with _loading:
+        if _library is None:
+            _library = _declare(
+                ctypes.CDLL(path or os.environ.get("TRENDEL_LIBRARY") or "libtrendel.so.1"))
     return _library
 
 
@@ -218,7 +227,8 @@ class Graph:
         _check("Trendel_SetRedraw", self._library.Trendel_SetRedraw(self._window, int(bool(enabled))))
 
     def save(self, file_name, width, height):
-        """Saves as GIF, JPEG or BMP by the name's extension."""
+        """Saves as GIF, JPEG or BMP by the name's extension. An existing file
+        is replaced only by a complete one."""
         _check("Trendel_SaveFile", self._library.Trendel_SaveFile(
             self._window, _text(os.fspath(file_name)), int(width), int(height)))
 

@@ -1,10 +1,12 @@
 // The six exports. Each is one boundary: whatever happens inside, the host
-// gets a result code and nothing else.
+// gets a result code and nothing else. Each holds the library's lock for the
+// whole call, so hosts may call from any thread.
 #include "trendel.h"
 
 #include "BindingTable.h"
 #include "GraphLoading.h"
 #include "export/SaveFile.h"
+#include "platform/ExportLock.h"
 #include "render/Draw.h"
 #include "render/Tracking.h"
 
@@ -16,10 +18,12 @@ namespace {
 
 constexpr std::int32_t DRAWING_DISABLED = TRENDEL_NO_GRAPH;
 
-// Runs an export's body and turns anything that escapes it into `failure`:
-// running out of memory is the one failure the body does not handle itself.
+// Runs an export's body under the library's lock and turns anything that
+// escapes it into `failure`: running out of memory is the one failure the
+// body does not handle itself.
 template <typename Body>
 std::int32_t Guarded(std::int32_t failure, Body body) noexcept {
+  const ExportLock lock;
   try {
     return body();
   } catch (...) {
@@ -66,6 +70,16 @@ std::int32_t DrawIntoWindow(GraphBinding &binding) {
   return TRENDEL_OK;
 }
 
+// Trendel_DrawGraph's body, which mouse moves redraw through.
+std::int32_t DrawGraph(HWND window) {
+  GraphBinding *binding = BindingTable::Instance().GetOrCreate(window);
+  if (binding == nullptr) return TRENDEL_NO_BINDING;
+  if (!binding->graphLoaded || !binding->redrawEnabled || !binding->graph) {
+    return DRAWING_DISABLED;
+  }
+  return DrawIntoWindow(*binding);
+}
+
 bool Outside(std::int32_t x, std::int32_t y, std::int64_t width, std::int64_t height) {
   return x < 0 || y < 0 || x > width || y > height;
 }
@@ -87,7 +101,7 @@ void TrackPointer(GraphBinding &binding, std::int32_t x, std::int32_t y) {
     }
     if (!binding.graphLoaded) return;
     SetTrackingMode(TRACKING_OFF);
-    Trendel_DrawGraph(binding.window);
+    DrawGraph(binding.window);
     return;
   }
   // While the capture lasts, the host keeps receiving moves from outside its
@@ -100,7 +114,7 @@ void TrackPointer(GraphBinding &binding, std::int32_t x, std::int32_t y) {
   const CGraph &graph = *binding.graph;
   if (OutsidePlot(graph, x, y)) {
     SetTrackingMode(TRACKING_OFF);
-    Trendel_DrawGraph(binding.window);
+    DrawGraph(binding.window);
     return;
   }
   const std::int32_t snappedX = FindNearestCategory(graph, x);
@@ -108,7 +122,7 @@ void TrackPointer(GraphBinding &binding, std::int32_t x, std::int32_t y) {
   const std::int64_t middle =
       graph.plotLeft + (static_cast<std::int64_t>(graph.plotRight) - graph.plotLeft) / 2;
   SetTrackingMode(snappedX > middle ? TRACKING_BOX_LEFT : TRACKING_BOX_RIGHT);
-  Trendel_DrawGraph(binding.window);
+  DrawGraph(binding.window);
 }
 
 }  // namespace
@@ -155,14 +169,7 @@ int32_t TRENDEL_CALL Trendel_SetValues(
 }
 
 int32_t TRENDEL_CALL Trendel_DrawGraph(HWND window) {
-  return Guarded(TRENDEL_NO_BINDING, [&] {
-    GraphBinding *binding = BindingTable::Instance().GetOrCreate(window);
-    if (binding == nullptr) return TRENDEL_NO_BINDING;
-    if (!binding->graphLoaded || !binding->redrawEnabled || !binding->graph) {
-      return DRAWING_DISABLED;
-    }
-    return DrawIntoWindow(*binding);
-  });
+  return Guarded(TRENDEL_NO_BINDING, [&] { return DrawGraph(window); });
 }
 
 int32_t TRENDEL_CALL Trendel_MouseMove(HWND window, int32_t, int32_t x, int32_t y) {
@@ -184,16 +191,19 @@ int32_t TRENDEL_CALL Trendel_SetRedraw(HWND window, int32_t enable) {
 
 int32_t TRENDEL_CALL Trendel_SaveFile(HWND window, const char *fileName, int32_t width,
                                       int32_t height) {
-  return Guarded(TRENDEL_OK, [&] {
+  // Running out of memory half way saves nothing, like any other failure.
+  return Guarded(TRENDEL_SAVE_FAILED, [&] {
     GraphBinding *binding = BindingTable::Instance().GetOrCreate(window);
     if (binding == nullptr) return TRENDEL_NO_BINDING;
     if (!binding->graphLoaded || !binding->graph) return TRENDEL_NO_GRAPH;
-    SaveGraphImage(*binding->graph, binding->window, binding->windowDC, fileName, width, height);
-    return TRENDEL_OK;
+    const bool saved = SaveGraphImage(*binding->graph, binding->window, binding->windowDC,
+                                      fileName, width, height);
+    return saved ? TRENDEL_OK : TRENDEL_SAVE_FAILED;
   });
 }
 
 int32_t TRENDEL_CALL Trendel_Destroy(HWND window) {
+  const ExportLock lock;
   BindingTable::Instance().Remove(window);
   return TRENDEL_OK;
 }

@@ -7,11 +7,14 @@
 //  3. the directories along the file name;
 //  4. the destination by the file name: the clipboard for an empty name, a
 //     BMP written straight from the bitmap, or for GIF and JPEG a temporary
-//     BMP, read back into a CDib and handed to the writer;
+//     BMP, read back into a CDib and handed to the writer; a file goes
+//     through WriteReplacing, so that it replaces the previous one whole or
+//     not at all;
 //  5. the DC and the bitmap released, unless the clipboard took the bitmap.
-// Nothing is reported: failures end the save quietly. No temporary file
-// survives but one that was written and could not be read back (memory ran
-// out, or another program changed it): it stays for whoever looks into why.
+// Every step that fails ends the save, which then reports that nothing was
+// saved. No temporary file survives but one that was written and could not
+// be read back (memory ran out, or another program changed it): it stays for
+// whoever looks into why.
 #include "SaveFile.h"
 
 #include "BitmapFile.h"
@@ -19,6 +22,7 @@
 #include "GifFile.h"
 #include "JpegFile.h"
 #include "PathText.h"
+#include "platform/FileReplacement.h"
 #include "render/Draw.h"
 #include "render/Tracking.h"
 
@@ -78,21 +82,22 @@ class TemporaryFile {
 };
 
 // GIF and JPEG go through a temporary BMP file read back into a CDib.
-void SaveThroughDib(const char *fileName, ImageFormat format, HBITMAP bitmap, HDC windowDC) {
+bool SaveThroughDib(const char *fileName, ImageFormat format, HBITMAP bitmap, HDC windowDC) {
   TemporaryFile temporary;
-  if (!temporary.Reserve() || !WriteBitmapFile(temporary.Path(), bitmap, windowDC)) return;
+  if (!temporary.Reserve() || !WriteBitmapFile(temporary.Path(), bitmap, windowDC)) return false;
   CDib dib;
   if (!dib.LoadFromFile(temporary.Path())) {
     temporary.Keep();
-    return;
+    return false;
   }
-  if (format == ImageFormat::Gif) {
-    GifFile writer;
-    writer.WriteFromDib(fileName, &dib);
-  } else {
+  return WriteReplacing(fileName, [&](const char *path) {
+    if (format == ImageFormat::Gif) {
+      GifFile writer;
+      return writer.WriteFromDib(path, &dib) != 0;
+    }
     JpegFile writer;
-    writer.WriteFromDib(fileName, &dib, JPEG_QUALITY);
-  }
+    return writer.WriteFromDib(path, &dib, JPEG_QUALITY) != 0;
+  });
 }
 
 // Hands the bitmap to the clipboard; true when the clipboard took it.
@@ -159,11 +164,11 @@ class OffscreenBitmap {
 
 }  // namespace
 
-void SaveGraphImage(CGraph &graph, HWND window, HDC windowDC, const char *fileName,
+bool SaveGraphImage(CGraph &graph, HWND window, HDC windowDC, const char *fileName,
                     std::int32_t width, std::int32_t height) {
   const RECT area{0, 0, width > 0 ? width : DEFAULT_SIDE, height > 0 ? height : DEFAULT_SIDE};
   OffscreenBitmap offscreen(windowDC, area);
-  if (!offscreen.Draw(graph, area)) return;
+  if (!offscreen.Draw(graph, area)) return false;
 
   const char *name = fileName != nullptr ? fileName : "";
   if (const std::optional<std::size_t> separator = LastSeparator(name);
@@ -171,15 +176,17 @@ void SaveGraphImage(CGraph &graph, HWND window, HDC windowDC, const char *fileNa
     CreateDirectoryPath(std::string(name, *separator).c_str());
   }
   if (name[0] == '\0') {
-    if (PutOnClipboard(window, offscreen.Bitmap())) offscreen.GiveAway();
-    return;
+    if (!PutOnClipboard(window, offscreen.Bitmap())) return false;
+    offscreen.GiveAway();
+    return true;
   }
   const ImageFormat format = FormatOfFileName(name);
   if (format == ImageFormat::Bmp) {
-    WriteBitmapFile(name, offscreen.Bitmap(), windowDC);
-  } else {
-    SaveThroughDib(name, format, offscreen.Bitmap(), windowDC);
+    return WriteReplacing(name, [&](const char *path) {
+      return WriteBitmapFile(path, offscreen.Bitmap(), windowDC);
+    });
   }
+  return SaveThroughDib(name, format, offscreen.Bitmap(), windowDC);
 }
 
 }  // namespace trendel

@@ -16,6 +16,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -177,10 +178,10 @@ TEST_F(SaveFile, MissingDirectoriesAreCreatedWithEitherSeparator) {
   ASSERT_EQ(Trendel_SaveFile(window_, (directory_ + "\\d\\e\\f.gif").c_str(), 12, 12), TRENDEL_OK);
   EXPECT_TRUE(IsGif(ReadBytes(Path("d/e/f.gif"))));
   // A file where a directory should be: directory creation fails quietly,
-  // so does the write, and nothing is left.
+  // the write fails and says so, and nothing is left.
   ASSERT_EQ(Save("plain.bmp", 12, 12), TRENDEL_OK);
-  EXPECT_EQ(Save("plain.bmp/inner.gif", 12, 12), TRENDEL_OK);
-  EXPECT_EQ(Save("plain.bmp/inner.bmp", 12, 12), TRENDEL_OK);
+  EXPECT_EQ(Save("plain.bmp/inner.gif", 12, 12), TRENDEL_SAVE_FAILED);
+  EXPECT_EQ(Save("plain.bmp/inner.bmp", 12, 12), TRENDEL_SAVE_FAILED);
   EXPECT_TRUE(IsBmp(ReadBytes(Path("plain.bmp"))));
   EXPECT_TRUE(TemporaryFiles().empty());
 }
@@ -241,24 +242,70 @@ TEST_F(SaveFile, TemporaryNamesInUseAreLeftAloneAndNoneSurvives) {
   }
 }
 
-TEST_F(SaveFile, ImpossibleSavesWriteNothing) {
+TEST_F(SaveFile, ImpossibleSavesWriteNothingAndSaySo) {
   // A temporary path that cannot fit 260 bytes.
   const std::string longDirectory = temporary_ + "/" + std::string(240, 'x');
   mkdir(longDirectory.c_str(), 0777);
   setenv("TMPDIR", longDirectory.c_str(), 1);
-  EXPECT_EQ(Save("long.gif"), TRENDEL_OK);
+  EXPECT_EQ(Save("long.gif"), TRENDEL_SAVE_FAILED);
   EXPECT_FALSE(FileExists(Path("long.gif")));
   EXPECT_TRUE(ListDirectory(longDirectory).empty());
   setenv("TMPDIR", temporary_.c_str(), 1);
   // A picture too large to allocate.
-  EXPECT_EQ(Save("huge.bmp", 200000, 200000), TRENDEL_OK);
-  EXPECT_EQ(Save("huge.gif", 200000, 200000), TRENDEL_OK);
+  EXPECT_EQ(Save("huge.bmp", 200000, 200000), TRENDEL_SAVE_FAILED);
+  EXPECT_EQ(Save("huge.gif", 200000, 200000), TRENDEL_SAVE_FAILED);
   EXPECT_FALSE(FileExists(Path("huge.bmp")));
   EXPECT_FALSE(FileExists(Path("huge.gif")));
   // A picture wider than a GIF can say: the temporary file still goes.
-  EXPECT_EQ(Save("wide.gif", 70000, 1), TRENDEL_OK);
+  EXPECT_EQ(Save("wide.gif", 70000, 1), TRENDEL_SAVE_FAILED);
   EXPECT_FALSE(FileExists(Path("wide.gif")));
   EXPECT_EQ(TemporaryFiles().size(), 1u);  // the long directory
+}
+
+// Each cause of a save that writes nothing answers TRENDEL_SAVE_FAILED, and
+// the save beside it, which that cause alone kept from working, answers 0.
+TEST_F(SaveFile, EachFailureSaysSoAndTheSaveBesideItSucceeds) {
+  std::FILE *blocker = std::fopen(Path("blocker").c_str(), "wb");
+  ASSERT_NE(blocker, nullptr);
+  std::fclose(blocker);
+  struct Case {
+    const char *what;
+    const char *name;
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t result;
+  };
+  const Case cases[] = {
+      {"an off-screen bitmap too large to make", "huge.gif", 40000, 40000, TRENDEL_SAVE_FAILED},
+      {"an off-screen bitmap that can be made", "huge.gif", 600, 400, TRENDEL_OK},
+      {"a BMP whose folder is a regular file", "blocker/chart.bmp", 30, 20, TRENDEL_SAVE_FAILED},
+      {"a BMP in a folder", "folder/chart.bmp", 30, 20, TRENDEL_OK},
+      {"a GIF wider than the format can say", "wide.gif", 70000, 1, TRENDEL_SAVE_FAILED},
+      {"a GIF as wide as the format can say", "wide.gif", 65535, 1, TRENDEL_OK},
+      {"a JPEG wider than the compressor takes", "wide.jpg", 70000, 1, TRENDEL_SAVE_FAILED},
+      {"a JPEG as wide as the compressor takes", "wide.jpg", 65500, 1, TRENDEL_OK},
+  };
+  for (const Case &save : cases) {
+    EXPECT_EQ(Save(save.name, save.width, save.height), save.result) << save.what;
+    EXPECT_EQ(FileExists(Path(save.name)), save.result == TRENDEL_OK) << save.what;
+  }
+
+  // No temporary BMP can be written: only GIF and JPEG need one.
+  setenv("TMPDIR", Path("no/such/folder").c_str(), 1);
+  EXPECT_EQ(Save("untemporary.gif"), TRENDEL_SAVE_FAILED);
+  EXPECT_EQ(Save("untemporary.jpg"), TRENDEL_SAVE_FAILED);
+  EXPECT_EQ(Save("untemporary.bmp"), TRENDEL_OK);
+  setenv("TMPDIR", temporary_.c_str(), 1);
+
+  // The clipboard, held open by someone else, cannot be opened.
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_EQ(Trendel_SaveFile(window_, "", 30, 20), TRENDEL_SAVE_FAILED);
+  ASSERT_TRUE(CloseClipboard());
+  EXPECT_EQ(Trendel_SaveFile(window_, "", 30, 20), TRENDEL_OK);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_TRUE(EmptyClipboard());
+  ASSERT_TRUE(CloseClipboard());
+  EXPECT_TRUE(TemporaryFiles().empty());
 }
 
 TEST(PathText, FormatTimeKnowsThreeFormats) {

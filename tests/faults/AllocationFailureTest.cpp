@@ -203,8 +203,9 @@ class AllocationFailure : public ::testing::Test {
     }
   }
 
-  // Saving under each allocation's failure gives 0 and either no file or a
-  // whole one; the next save is byte for byte the save before.
+  // Saving under each allocation's failure gives 0 and a whole file, or
+  // TRENDEL_SAVE_FAILED and no file; the next save is byte for byte the save
+  // before.
   void CheckSaves(const std::string &name) {
     const std::string path = output_ + "/" + name;
     // A save switches the tracking overlay off for its pass only.
@@ -217,8 +218,11 @@ class AllocationFailure : public ::testing::Test {
         [&] { RemoveOutput(); },
         [&] { return Trendel_SaveFile(window_, path.c_str(), WIDTH, HEIGHT); },
         [&](std::int32_t result) {
-          EXPECT_EQ(result, TRENDEL_OK);
+          EXPECT_EQ(result, FileExists(path) ? TRENDEL_OK : TRENDEL_SAVE_FAILED);
           EXPECT_EQ(SetTrackingMode(QUERY_TRACKING_MODE), trackingMode);
+          for (const std::string &left : ListDirectory(output_)) {
+            EXPECT_EQ(output_ + "/" + left, path) << "a staging file was left";
+          }
           if (FileExists(path)) {
             const fuzzing::SavedFile saved = fuzzing::InspectSavedFile(ReadBytes(path));
             EXPECT_TRUE(saved.whole) << "a half-written file";
@@ -320,9 +324,10 @@ TEST_F(AllocationFailure, ClipboardSavesLeaveOneWholeBitmapOrNone) {
   FailEachAllocation(
       EmptyTheClipboard, [&] { return Trendel_SaveFile(window_, "", WIDTH, HEIGHT); },
       [&](std::int32_t result) {
-        EXPECT_EQ(result, TRENDEL_OK);
         std::int32_t width = 0, height = 0;
-        if (TrendelHost_GetClipboardSize(&width, &height) == 0) {
+        const bool taken = TrendelHost_GetClipboardSize(&width, &height) == 0;
+        EXPECT_EQ(result, taken ? TRENDEL_OK : TRENDEL_SAVE_FAILED);
+        if (taken) {
           EXPECT_EQ(width, WIDTH);
           EXPECT_EQ(height, HEIGHT);
         }

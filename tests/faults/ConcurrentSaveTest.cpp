@@ -3,7 +3,8 @@
 // would: for a few seconds each saves in a loop under names of its own. Then
 // every file is there, each is byte for byte the file the same graph gives
 // when saved alone (whose pictures an independent decoder checks), and no
-// temporary file is left.
+// temporary file is left. And while one process saves one name over and
+// over, another reading it always finds one whole file or the other.
 #include "ChildProcess.h"
 #include "export/Decoders.h"
 #include "support/TestGraphs.h"
@@ -13,6 +14,7 @@
 
 #include <sys/stat.h>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -119,6 +121,53 @@ class ConcurrentSaves : public ::testing::Test {
   Image drawn_;
   std::vector<std::vector<std::uint8_t>> references_;
 };
+
+// A child saves `path` in a loop, alternating two sizes, while this process
+// reads it: every read must find the file of one size or of the other,
+// whole. Returns what went wrong.
+std::string ReadWhileAnotherProcessSaves(HWND window, const std::string &path) {
+  constexpr auto READING_TIME = std::chrono::milliseconds(1500);
+  std::vector<std::vector<std::uint8_t>> versions;
+  for (const int width : {WIDTH, WIDTH / 2}) {
+    if (Trendel_SaveFile(window, path.c_str(), width, HEIGHT) != TRENDEL_OK) return "no first save";
+    versions.push_back(ReadBytes(path));
+  }
+  const Child saver = StartChild(
+      Privileges::Kept, [] {},
+      [&] {
+        const auto end = std::chrono::steady_clock::now() + READING_TIME;
+        for (int save = 0; std::chrono::steady_clock::now() < end; ++save) {
+          const int width = save % 2 == 0 ? WIDTH : WIDTH / 2;
+          if (Trendel_SaveFile(window, path.c_str(), width, HEIGHT) != TRENDEL_OK) {
+            return std::string("a save failed; ");
+          }
+        }
+        return std::string();
+      });
+  long reads = 0, missing = 0, partial = 0;
+  const auto end = std::chrono::steady_clock::now() + READING_TIME;
+  for (; std::chrono::steady_clock::now() < end; ++reads) {
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    if (bytes.empty()) {
+      ++missing;
+    } else if (bytes != versions[0] && bytes != versions[1]) {
+      ++partial;
+    }
+  }
+  std::string problems = WaitForChild(saver).problems;
+  std::printf("%s: %ld reads, %ld found no file, %ld half a file\n", path.c_str(), reads, missing,
+              partial);
+  if (missing > 0 || partial > 0) problems += path + ": a reader found no file or half a file; ";
+  return problems;
+}
+
+TEST_F(ConcurrentSaves, AReaderNeverSeesAMissingOrPartialFile) {
+  for (const char *format : {".bmp", ".gif", ".jpg"}) {
+    EXPECT_EQ(ReadWhileAnotherProcessSaves(window_, output_ + "/live" + format), "");
+  }
+  EXPECT_EQ(ListDirectory(output_).size(), 3u) << "a staging file was left";
+  EXPECT_TRUE(ListDirectory(temporary_).empty()) << "a temporary file was left";
+}
 
 TEST_F(ConcurrentSaves, TwoProcessesLoseNoFile) {
   CheckReferences();

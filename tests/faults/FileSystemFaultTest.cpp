@@ -1,7 +1,8 @@
 // Saves the file system refuses: a read-only folder or file, a full disk, a
 // name too long for it, and a temporary directory that is missing or
-// read-only. Every save still answers 0, and leaves no file half-written, no
-// temporary file and no object of the portable layer behind.
+// read-only. Every save that writes nothing says so with
+// TRENDEL_SAVE_FAILED, and leaves no file half-written, no temporary or
+// staging file and no object of the portable layer behind.
 //
 // Root ignores permissions, so the permission cases run in a child process
 // that becomes the user nobody. A full disk is a child's file size limit, a
@@ -26,7 +27,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace trendel::testing {
 namespace {
@@ -90,15 +93,17 @@ class FileSystemFault : public ::testing::Test {
     return path;
   }
 
-  // Saves under `path` and returns what is wrong: a result other than 0, a
+  // Saves under `path` and returns what is wrong: a result other than 0 for
+  // an `expected` file or other than TRENDEL_SAVE_FAILED for none, a
   // temporary file left, objects left; and a file under `path` unless one
   // is `expected`, whole and of the right size.
   std::string SaveAndCheck(const std::string &path, bool expected, int width = WIDTH,
                            int height = HEIGHT) {
     const portable::LiveObjectCounts before = portable::CountLiveObjects();
     std::string problems;
-    if (Trendel_SaveFile(window_, path.c_str(), width, height) != TRENDEL_OK) {
-      problems += path + ": the save did not answer 0; ";
+    const std::int32_t result = Trendel_SaveFile(window_, path.c_str(), width, height);
+    if (result != (expected ? TRENDEL_OK : TRENDEL_SAVE_FAILED)) {
+      problems += path + ": the save answered " + std::to_string(result) + "; ";
     }
     problems += CompareObjects(before, portable::CountLiveObjects());
     const std::string temporaryDirectory = std::getenv("TMPDIR");
@@ -158,7 +163,9 @@ TEST_F(FileSystemFault, ReadOnlyFoldersAndFilesGetNothing) {
         }
         for (const std::string &path : kept) {
           const std::vector<std::uint8_t> before = ReadBytes(path);
-          Trendel_SaveFile(window_, path.c_str(), WIDTH, HEIGHT);
+          if (Trendel_SaveFile(window_, path.c_str(), WIDTH, HEIGHT) != TRENDEL_SAVE_FAILED) {
+            problems += path + ": the save did not fail; ";
+          }
           if (ReadBytes(path) != before) problems += path + " was changed; ";
         }
         return problems;
@@ -232,6 +239,65 @@ TEST_F(FileSystemFault, FullFileSystemLeavesNoFile) {
         }
         if (!ListDirectory(small).empty()) problems += "the small file system is not empty; ";
         return problems;
+      }));
+}
+
+// Saves one small picture of each format into `folder` and returns what
+// each file holds.
+std::vector<std::vector<std::uint8_t>> SaveSmallPictures(HWND window, const std::string &folder) {
+  std::vector<std::vector<std::uint8_t>> pictures;
+  for (const char *format : FORMATS) {
+    const std::string path = folder + "/kept" + format;
+    if (Trendel_SaveFile(window, path.c_str(), 20, 10) != TRENDEL_OK) return {};
+    pictures.push_back(ReadBytes(path));
+  }
+  return pictures;
+}
+
+// Saves the large picture over each small one, which must fail and leave
+// every small file as it was and nothing else in the folder.
+std::string SaveOverAndCheck(HWND window, const std::string &folder,
+                             const std::vector<std::vector<std::uint8_t>> &pictures) {
+  if (pictures.size() != std::size(FORMATS)) return "the small pictures were not saved; ";
+  std::string problems;
+  for (std::size_t i = 0; i < std::size(FORMATS); ++i) {
+    const std::string path = folder + "/kept" + FORMATS[i];
+    const std::int32_t result = Trendel_SaveFile(window, path.c_str(), LARGE_WIDTH, LARGE_HEIGHT);
+    if (result != TRENDEL_SAVE_FAILED) problems += path + ": answered " + std::to_string(result) + "; ";
+    if (ReadBytes(path) != pictures[i]) problems += path + ": the previous file was changed; ";
+  }
+  if (ListDirectory(folder).size() != std::size(FORMATS)) problems += "a staging file was left; ";
+  return problems;
+}
+
+// A file size limit cuts the BMP short, and the temporary BMP of the GIF
+// and JPEG saves.
+TEST_F(FileSystemFault, SavesCutShortByAFileSizeLimitKeepThePreviousFile) {
+  const std::vector<std::vector<std::uint8_t>> pictures = SaveSmallPictures(window_, output_);
+  ExpectClean(RunInChild(
+      Privileges::Kept,
+      [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{FILE_SIZE_LIMIT, FILE_SIZE_LIMIT};
+        setrlimit(RLIMIT_FSIZE, &limit);
+      },
+      [&] { return SaveOverAndCheck(window_, output_, pictures); }));
+}
+
+// A file system with room for the small pictures and one page more: each
+// writer, the GIF and JPEG ones included, meets the full disk itself.
+TEST_F(FileSystemFault, SavesCutShortByAFullFileSystemKeepThePreviousFile) {
+  const std::string small = MakeFolder("small", 0777);
+  ExpectClean(RunInChild(
+      Privileges::Kept, [] {},
+      [&] {
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", small.c_str(), "tmpfs", 0, "size=16k") != 0) {
+          return SkipBecause(std::string("cannot mount a small file system: ") +
+                             std::strerror(errno));
+        }
+        return SaveOverAndCheck(window_, small, SaveSmallPictures(window_, small));
       }));
 }
 

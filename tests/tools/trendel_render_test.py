@@ -1,6 +1,7 @@
 """The chart command end to end: formats by extension, standard input, CSV,
 and nothing half-written when a save fails. Images are decoded with Pillow."""
 
+import io
 import os
 import subprocess
 import sys
@@ -60,6 +61,33 @@ class TrendelRender(unittest.TestCase):
         self.assertEqual(result.returncode, 3)
         self.assertIn("could not be written", result.stderr.decode())
         self.assertEqual(sorted(os.listdir(self.directory)), ["not-a-directory"])
+
+    def test_a_failed_save_keeps_the_previous_file(self):
+        output = self.path("chart.gif")
+        result = render(DEFINITION, "-o", output, "--size", "200x100")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(output, "rb") as previous:
+            before = previous.read()
+        # Wider than a GIF can describe: the writer refuses it.
+        result = render(DEFINITION, "-o", output, "--size", "70000x10")
+        self.assertEqual(result.returncode, 3)
+        with open(output, "rb") as kept:
+            self.assertEqual(kept.read(), before)
+        self.assertEqual(os.listdir(self.directory), ["chart.gif"])
+
+    def test_standard_output_takes_the_picture_through_a_pipe(self):
+        result = render(DEFINITION, "-o", "/dev/stdout", "--size", "120x80")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with Image.open(io.BytesIO(result.stdout)) as image:
+            self.assertEqual(image.format, "BMP")
+            self.assertEqual(image.size, (120, 80))
+        pipeline = subprocess.run(
+            "'%s' '%s' -o /dev/stdout --size 64x48 | cat > '%s'"
+            % (COMMAND, DEFINITION, self.path("piped.bmp")),
+            shell=True, capture_output=True, timeout=60)
+        self.assertEqual(pipeline.returncode, 0, pipeline.stderr)
+        with Image.open(self.path("piped.bmp")) as image:
+            self.assertEqual(image.size, (64, 48))
 
     def test_bad_input_leaves_no_output(self):
         result = render(os.path.join(CASES, "bad-row.json"), "-o", self.path("x.gif"))

@@ -4,14 +4,11 @@
 
 #include "trendel.h"
 
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -27,7 +24,8 @@ const char HELP[] = R"(Usage: trendel-render [DEFINITION.json | -] [--csv DATA.c
 Draws a line graph with the Trendel library and saves it. The output's
 extension picks the format, exactly as Trendel_SaveFile decides: ".gif" is a
 GIF, ".jpg" or ".jpeg" a JPEG (any letter case), anything else a BMP under
-exactly the given name.
+exactly the given name. An existing file is replaced only by a complete
+image; a device or a pipe (-o /dev/stdout) is written directly.
 
 Options:
   -o, --output FILE   the image to write (required)
@@ -166,24 +164,6 @@ int32_t Load(HWND window, const ChartDefinition &definition) {
       static_cast<int32_t>(definition.values.size()), static_cast<int32_t>(columns));
 }
 
-// The name the library writes to first: beside the output, so that the final
-// rename cannot cross file systems, and with the same extension decision, so
-// that the format is what the output's own name gives.
-std::string StagingPath(const std::string &output) {
-  const std::size_t slash = output.find_last_of('/');
-  const std::string directory = slash == std::string::npos ? "" : output.substr(0, slash + 1);
-  std::string name = output.substr(directory.size());
-  // A name whose only dot is its very first character has no extension for
-  // the library (".gif" is a BMP file); keep it so behind the prefix.
-  if (output.find_last_of('.') == 0) name = name.substr(1);
-  return directory + ".trendel-render-" + std::to_string(getpid()) + "-" + name;
-}
-
-bool NonEmptyFile(const std::string &path) {
-  struct stat status{};
-  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
-}
-
 int Render(const Options &options, const ChartDefinition &definition) {
   HWND window = TrendelHost_CreateWindow(options.size.width, options.size.height);
   if (window == nullptr) {
@@ -198,10 +178,9 @@ int Render(const Options &options, const ChartDefinition &definition) {
     status = EXIT_BAD_INPUT;
   } else {
     Trendel_DrawGraph(window);
-    const std::string staging = StagingPath(options.outputPath);
-    Trendel_SaveFile(window, staging.c_str(), options.size.width, options.size.height);
-    if (!NonEmptyFile(staging) || std::rename(staging.c_str(), options.outputPath.c_str()) != 0) {
-      std::remove(staging.c_str());
+    // The library replaces the output in one step, or leaves it as it was.
+    if (Trendel_SaveFile(window, options.outputPath.c_str(), options.size.width,
+                         options.size.height) != TRENDEL_OK) {
       std::cerr << "trendel-render: " << options.outputPath << ": could not be written\n";
       status = EXIT_NOT_SAVED;
     }
