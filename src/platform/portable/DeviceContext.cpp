@@ -59,7 +59,7 @@ std::optional<Surface> SurfaceOf(const Bitmap &bitmap) {
 }
 
 Bitmap *TargetBitmapOf(const DeviceContext &dc) {
-  if (dc.isMemory) return FindBitmap(dc.bitmap);
+  if (dc.isMemory) return dc.bitmapRecord;
   if (Window *window = FindWindow(dc.window)) return window->client.get();
   return nullptr;
 }

@@ -85,8 +85,10 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   if (context == nullptr || record == nullptr) return nullptr;
   switch (record->kind) {
     case ObjectKind::Pen:
+      context->penRecord = static_cast<const Pen *>(record);
       return Swap(table, context->pen, object, *record);
     case ObjectKind::Brush:
+      context->brushRecord = static_cast<const Brush *>(record);
       return Swap(table, context->brush, object, *record);
     case ObjectKind::Font:
       return Swap(table, context->font, object, *record);
@@ -98,6 +100,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
       if (bitmap->selectedInto != nullptr && !bitmap->isStock) return nullptr;
       if (Bitmap *previous = FindBitmap(context->bitmap)) previous->selectedInto = nullptr;
       if (!bitmap->isStock) bitmap->selectedInto = dc;
+      context->bitmapRecord = bitmap;
       return Swap(table, context->bitmap, object, *record);
     }
     default:
