@@ -1,11 +1,16 @@
 // The device-context core of the portable layer: handles, stock objects,
-// selection, deletion, windows, Rectangle and BitBlt.
+// selection, deletion, windows, fills, Rectangle and BitBlt.
 #include "Canvas.h"
 
 #include "platform/portable/Accounting.h"
+#include "platform/portable/Surface.h"
 #include "trendel.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
 
 namespace trendel {
 namespace {
@@ -108,6 +113,22 @@ TEST(DeviceContexts, NewCompatibleBitmapsAreBlackAndReportThemselves) {
   EXPECT_EQ(description.bmBitsPixel, 1);
   EXPECT_EQ(CreateCompatibleBitmap(screen, -1, 7), nullptr);
   ReleaseDC(nullptr, screen);
+}
+
+// Fills seed a few pixels and copy the filled part onto what follows,
+// doubling it: every length must come out whole, with nothing written past
+// either end, across the seed and the doublings.
+TEST(FillPixels, FillsExactlyTheRunAtEveryLength) {
+  constexpr std::uint32_t GUARD = 0xDEADBEEF, PIXEL = 0x00123456;
+  for (std::size_t count : {0, 1, 2, 15, 16, 17, 31, 32, 33, 63, 64, 65, 100, 1919, 1920, 4097}) {
+    SCOPED_TRACE(count);
+    std::vector<std::uint32_t> pixels(count + 2, GUARD);
+    portable::FillPixels(pixels.data() + 1, count, PIXEL);
+    EXPECT_EQ(pixels.front(), GUARD);
+    EXPECT_EQ(pixels.back(), GUARD);
+    EXPECT_EQ(std::count(pixels.begin() + 1, pixels.end() - 1, PIXEL),
+              static_cast<std::ptrdiff_t>(count));
+  }
 }
 
 TEST(Rectangle, OnePixelPenLeavesRightAndBottomEdge) {

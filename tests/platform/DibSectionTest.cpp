@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -255,6 +256,50 @@ TEST_F(DibSections, DrawingGoesIntoThirtyTwoBitSections) {
   // Bottom-up: the top row is stored last.
   EXPECT_EQ(section.bytes()[2 * 16 + 0], 0);
   EXPECT_EQ(section.bytes()[0], 0xFF);
+}
+
+// A section's bits are the caller's to write, top bytes and all. Blits from
+// it mask them off, and compatible bitmaps, which only the layer writes, are
+// then copied as they are: between bitmaps and within one.
+TEST_F(DibSections, TopBytesOfThirtyTwoBitSectionsStayBehind) {
+  constexpr int WIDTH = 5, HEIGHT = 3;
+  Info info(WIDTH, -HEIGHT, 32);
+  Section section(info);
+  std::vector<std::uint32_t> written(WIDTH * HEIGHT);
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    written[i] = 0xAB000000u | static_cast<std::uint32_t>(i * 0x010203);
+  }
+  std::memcpy(section.bytes(), written.data(), written.size() * 4);
+
+  HDC screen = GetDC(nullptr);
+  HDC first = CreateCompatibleDC(screen), second = CreateCompatibleDC(screen);
+  HBITMAP firstBitmap = CreateCompatibleBitmap(screen, WIDTH, HEIGHT);
+  HBITMAP secondBitmap = CreateCompatibleBitmap(screen, WIDTH, HEIGHT);
+  HGDIOBJ firstPrevious = SelectObject(first, firstBitmap);
+  HGDIOBJ secondPrevious = SelectObject(second, secondBitmap);
+  EXPECT_TRUE(BitBlt(first, 0, 0, WIDTH, HEIGHT, section.dc(), 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(second, 0, 0, WIDTH, HEIGHT, first, 0, 0, SRCCOPY));
+  // One column to the right within the bitmap: column 0 stays, and each
+  // other column takes its left neighbour.
+  EXPECT_TRUE(BitBlt(second, 1, 0, WIDTH - 1, HEIGHT, second, 0, 0, SRCCOPY));
+
+  Info request(WIDTH, -HEIGHT, 32);
+  std::vector<std::uint32_t> read(WIDTH * HEIGHT, 0xFFFFFFFF);
+  EXPECT_EQ(GetDIBits(screen, secondBitmap, 0, HEIGHT, read.data(), request.get(), DIB_RGB_COLORS),
+            HEIGHT);
+  for (int y = 0; y < HEIGHT; ++y) {
+    for (int x = 0; x < WIDTH; ++x) {
+      const std::uint32_t expected = written[y * WIDTH + std::max(0, x - 1)] & 0x00FFFFFF;
+      EXPECT_EQ(read[y * WIDTH + x], expected) << "x " << x << ", y " << y;
+    }
+  }
+  SelectObject(first, firstPrevious);
+  SelectObject(second, secondPrevious);
+  DeleteObject(firstBitmap);
+  DeleteObject(secondBitmap);
+  DeleteDC(first);
+  DeleteDC(second);
+  ReleaseDC(nullptr, screen);
 }
 
 TEST_F(DibSections, CreationRejectsLayoutsGdiRejects) {

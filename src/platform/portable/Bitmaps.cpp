@@ -116,6 +116,11 @@ struct PixelRows {
   std::uint8_t *bits = nullptr;
   const RGBQUAD *colorTable = nullptr;  // 2^bitCount entries when indexed
   Channel channels[3];                  // red, green, blue of 16- and 32-bit pixels
+  // Whether every 32-bit pixel is known to have a zero top byte: true for
+  // the bitmaps only this layer writes (compatible bitmaps, window client
+  // areas), whose every pixel comes from PixelFromColor or a masked
+  // transfer. A DIB section's bits are the caller's to write.
+  bool topBytesClear = false;
 
   std::uint8_t *Row(int y) const {
     const int storedRow = topDown ? y : height - 1 - y;
@@ -147,6 +152,7 @@ PixelRows RowsOf(const Bitmap &bitmap) {
   rows.stride = bitmap.stride;
   rows.bits = bitmap.bits.get();
   rows.colorTable = bitmap.colorTable.data();
+  rows.topBytesClear = !bitmap.isDibSection;
   SetChannels(rows, bitmap.compression, bitmap.colorMasks);
   return rows;
 }
@@ -416,20 +422,27 @@ bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &
                   const PixelRows &target, int targetX, const std::vector<int> &targetRows,
                   int columns) {
   // Special case: one plain 32-bit layout to another needs no row buffer.
-  // Between two bitmaps each row is copied and masked in one pass; within one
-  // bitmap memmove copes with a row that overlaps itself, and the mask follows.
+  // A source with clear top bytes is copied row by row as it is, the copy of
+  // every drawing pass to its window. Otherwise, between two bitmaps each row
+  // is copied and masked in one pass; within one bitmap memmove copes with a
+  // row that overlaps itself, and the mask follows.
   if (IsPlainRgb(source) && IsPlainRgb(target)) {
     const bool sameBitmap = source.bits == target.bits;
+    const std::size_t rowBytes = 4 * std::size_t{static_cast<unsigned>(columns)};
     for (std::size_t i = 0; i < sourceRows.size(); ++i) {
       std::uint8_t *to = target.Row(targetRows[i]) + 4 * targetX;
       const std::uint8_t *from = source.Row(sourceRows[i]) + 4 * sourceX;
+      if (source.topBytesClear) {
+        std::memmove(to, from, rowBytes);
+        continue;
+      }
       if (!sameBitmap) {
         for (int x = 0; x < columns; ++x) {
           StoreWord(to + 4 * x, LoadWord(from + 4 * x) & 0x00FFFFFF);
         }
         continue;
       }
-      std::memmove(to, from, 4 * std::size_t{static_cast<unsigned>(columns)});
+      std::memmove(to, from, rowBytes);
       for (int x = 0; x < columns; ++x) StoreWord(to + 4 * x, LoadWord(to + 4 * x) & 0x00FFFFFF);
     }
     return true;
@@ -471,9 +484,12 @@ std::unique_ptr<Bitmap> NewSurfaceBitmap(long long width, long long height, std:
     bitmap->bitCount = 32;
     bitmap->stride = static_cast<std::size_t>(width) * 4;
     const auto count = static_cast<std::size_t>(width * height);
-    bitmap->bits = NewBlock(count * 4, BlockContents::Undefined);
-    auto *pixels = reinterpret_cast<std::uint32_t *>(bitmap->bits.get());
-    std::fill(pixels, pixels + count, pixel);
+    if (pixel == 0) {
+      bitmap->bits = NewBlock(count * 4, BlockContents::Zeros);
+    } else {
+      bitmap->bits = NewBlock(count * 4, BlockContents::Undefined);
+      FillPixels(reinterpret_cast<std::uint32_t *>(bitmap->bits.get()), count, pixel);
+    }
     return bitmap;
   } catch (const std::bad_alloc &) {
     return nullptr;

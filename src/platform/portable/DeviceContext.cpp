@@ -5,6 +5,7 @@
 #include "StockObjects.h"
 #include "Surface.h"
 
+#include <initializer_list>
 #include <new>
 
 using namespace trendel::portable;
@@ -33,14 +34,15 @@ HDC NewDeviceContext(HWND window, bool isMemory) {
 void DestroyDeviceContext(HDC dc) {
   DeviceContext *context = FindDeviceContext(dc);
   if (context == nullptr) return;
-  HandleTable &table = HandleTable::Instance();
-  for (HGDIOBJ selected : {context->pen, context->brush, context->font, context->bitmap}) {
-    if (ObjectRecord *record = table.Find(selected)) --record->selectionCount;
+  const std::initializer_list<ObjectRecord *> selected = {
+      context->penRecord, context->brushRecord, context->fontRecord, context->bitmapRecord};
+  for (ObjectRecord *record : selected) {
+    if (record != nullptr) --record->selectionCount;
   }
-  if (Bitmap *bitmap = FindBitmap(context->bitmap); bitmap != nullptr && !bitmap->isStock) {
+  if (Bitmap *bitmap = context->bitmapRecord; bitmap != nullptr && !bitmap->isStock) {
     bitmap->selectedInto = nullptr;
   }
-  table.Remove(dc);
+  HandleTable::Instance().Remove(dc);
 }
 
 std::optional<Surface> SurfaceOf(const Bitmap &bitmap) {
@@ -59,7 +61,7 @@ std::optional<Surface> SurfaceOf(const Bitmap &bitmap) {
 }
 
 Bitmap *TargetBitmapOf(const DeviceContext &dc) {
-  if (dc.isMemory) return FindBitmap(dc.bitmap);
+  if (dc.isMemory) return dc.bitmapRecord;
   if (Window *window = FindWindow(dc.window)) return window->client.get();
   return nullptr;
 }

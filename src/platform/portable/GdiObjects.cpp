@@ -45,11 +45,15 @@ HGDIOBJ AddObject(Arguments... arguments) noexcept {
   }
 }
 
-// Swaps the DC's slot for one kind of object and keeps the selection counts.
-HGDIOBJ Swap(const HandleTable &table, HGDIOBJ &slot, HGDIOBJ object, ObjectRecord &record) {
+// Swaps the DC's handle and record of one kind of object and keeps the
+// selection counts. The previous record is null only at the DC's first
+// selection of the kind, when it takes the stock object.
+template <typename Record>
+HGDIOBJ Swap(HGDIOBJ &slot, Record *&recordSlot, HGDIOBJ object, ObjectRecord &record) {
   HGDIOBJ previous = slot;
-  if (ObjectRecord *old = table.Find(previous)) --old->selectionCount;
+  if (recordSlot != nullptr) --recordSlot->selectionCount;
   slot = object;
+  recordSlot = static_cast<Record *>(&record);
   ++record.selectionCount;
   return previous;
 }
@@ -85,20 +89,20 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   if (context == nullptr || record == nullptr) return nullptr;
   switch (record->kind) {
     case ObjectKind::Pen:
-      return Swap(table, context->pen, object, *record);
+      return Swap(context->pen, context->penRecord, object, *record);
     case ObjectKind::Brush:
-      return Swap(table, context->brush, object, *record);
+      return Swap(context->brush, context->brushRecord, object, *record);
     case ObjectKind::Font:
-      return Swap(table, context->font, object, *record);
+      return Swap(context->font, context->fontRecord, object, *record);
     case ObjectKind::Bitmap: {
       // A bitmap goes into one memory DC at a time.
       auto *bitmap = static_cast<Bitmap *>(record);
       if (!context->isMemory) return nullptr;
       if (context->bitmap == object) return object;
       if (bitmap->selectedInto != nullptr && !bitmap->isStock) return nullptr;
-      if (Bitmap *previous = FindBitmap(context->bitmap)) previous->selectedInto = nullptr;
+      if (context->bitmapRecord != nullptr) context->bitmapRecord->selectedInto = nullptr;
       if (!bitmap->isStock) bitmap->selectedInto = dc;
-      return Swap(table, context->bitmap, object, *record);
+      return Swap(context->bitmap, context->bitmapRecord, object, *record);
     }
     default:
       return nullptr;

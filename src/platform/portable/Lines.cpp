@@ -258,7 +258,7 @@ BOOL MoveToEx(HDC dc, int x, int y, LPPOINT previous) {
 BOOL LineTo(HDC dc, int x, int y) {
   DeviceContext *context = FindDeviceContext(dc);
   if (context == nullptr) return FALSE;
-  const Pen *pen = FindObject<Pen>(context->pen, ObjectKind::Pen);
+  const Pen *pen = context->penRecord;
   const std::optional<Surface> surface = SurfaceOf(*context);
   if (pen == nullptr || !surface || PenWidth(*pen) > MAX_PEN_WIDTH) return FALSE;
   const LinePath path(context->position.x, context->position.y, x, y);

@@ -106,6 +106,14 @@ struct DeviceContext final : ObjectRecord {
   HGDIOBJ brush = nullptr;
   HGDIOBJ font = nullptr;
   HGDIOBJ bitmap = nullptr;  // memory DCs only
+  // The records behind the selected objects, so that drawing calls and the
+  // next selection need not look the handles up again. A selected object
+  // cannot be deleted (DeleteObject refuses it, and nothing else ends a GDI
+  // object), so each record lives at least as long as its selection.
+  Pen *penRecord = nullptr;
+  Brush *brushRecord = nullptr;
+  Font *fontRecord = nullptr;
+  Bitmap *bitmapRecord = nullptr;
   COLORREF textColor = RGB(0, 0, 0);
   COLORREF backgroundColor = RGB(255, 255, 255);
   int backgroundMode = OPAQUE;

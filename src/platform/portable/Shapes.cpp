@@ -274,8 +274,8 @@ void PaintEllipse(const Surface &surface, long long left, long long top, long lo
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   const DeviceContext *context = FindDeviceContext(dc);
   if (context == nullptr) return FALSE;
-  const Pen *pen = FindObject<Pen>(context->pen, ObjectKind::Pen);
-  const Brush *brush = FindObject<Brush>(context->brush, ObjectKind::Brush);
+  const Pen *pen = context->penRecord;
+  const Brush *brush = context->brushRecord;
   const std::optional<Surface> surface = SurfaceOf(*context);
   if (pen == nullptr || brush == nullptr || !surface) return FALSE;
   const long long width = PenWidth(*pen);
@@ -294,8 +294,8 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
 BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
   const DeviceContext *context = FindDeviceContext(dc);
   if (context == nullptr) return FALSE;
-  const Pen *pen = FindObject<Pen>(context->pen, ObjectKind::Pen);
-  const Brush *brush = FindObject<Brush>(context->brush, ObjectKind::Brush);
+  const Pen *pen = context->penRecord;
+  const Brush *brush = context->brushRecord;
   const std::optional<Surface> surface = SurfaceOf(*context);
   if (pen == nullptr || brush == nullptr || !surface) return FALSE;
   const long long width = PenWidth(*pen);

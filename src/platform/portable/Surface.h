@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace trendel::portable {
@@ -17,6 +18,22 @@ namespace trendel::portable {
 constexpr std::uint32_t PixelFromColor(COLORREF color) {
   return (static_cast<std::uint32_t>(GetRValue(color)) << 16) |
          (static_cast<std::uint32_t>(GetGValue(color)) << 8) | GetBValue(color);
+}
+
+// Writes `count` copies of `pixel` from `first` on. A long run is seeded
+// with a few pixels one by one, and the filled part is then copied onto what
+// follows, doubling each time: the C library's copy moves many pixels per
+// instruction, where the plain loop, as compiled at -O2, stores one. Every
+// fill of a background, a rectangle or a new bitmap goes through here.
+inline void FillPixels(std::uint32_t *first, std::size_t count, std::uint32_t pixel) {
+  constexpr std::size_t SEED_PIXELS = 16;
+  const std::size_t seeded = std::min(count, SEED_PIXELS);
+  std::fill(first, first + seeded, pixel);
+  for (std::size_t filled = seeded; filled < count;) {
+    const std::size_t copied = std::min(filled, count - filled);
+    std::memcpy(first + filled, first, copied * sizeof *first);
+    filled += copied;
+  }
 }
 
 struct Surface {
@@ -41,7 +58,7 @@ struct Surface {
     const long long from = std::max<long long>(left, 0);
     const long long to = std::min<long long>(right, width);
     if (from >= to) return;
-    std::fill(Row(static_cast<int>(y)) + from, Row(static_cast<int>(y)) + to, pixel);
+    FillPixels(Row(static_cast<int>(y)) + from, static_cast<std::size_t>(to - from), pixel);
   }
 
   // Paints [left, right) x [top, bottom), clipped.

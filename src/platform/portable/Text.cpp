@@ -278,7 +278,7 @@ const FontFaceInstance *InstanceOf(Font &font) {
 }
 
 Font *SelectedFont(const DeviceContext &context) {
-  return FindObject<Font>(context.font, ObjectKind::Font);
+  return context.fontRecord;
 }
 
 }  // namespace

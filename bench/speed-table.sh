@@ -1,0 +1,156 @@
+#!/bin/sh
+# Prints the library's speed table in one run, each figure beside the
+# baselines measured in the same run: cjpeg for the JPEG save, gnuplot's GIF
+# output where gnuplot is installed, and a minimal process for the cold
+# start. Times are only comparable within one run on one machine.
+#
+#   bench/speed-table.sh [BUILD]
+#
+# BUILD is a build folder with the benchmarks (default build/bench, made as
+# a Release build when it holds none). Needs hyperfine and /usr/bin/python3;
+# cjpeg and gnuplot are optional.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/bench}
+runs=3
+
+if [ ! -x "$build/bench/bench_draw" ] || [ ! -x "$build/tools/trendel-render" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTRENDEL_BUILD_BENCH=ON \
+    -DTRENDEL_BUILD_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" -j 2 --target bench_draw bench_save trendel-render >/dev/null
+
+work=$(mktemp -d /tmp/trendel-speed-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+# The charts of the benchmarks as chart definitions: the small and the large
+# save chart (bench/SaveBench.cpp), and gnuplot scripts drawing the same data.
+/usr/bin/python3 - "$work" <<'EOF'
+import json, math, sys
+work = sys.argv[1]
+for name, series, categories in (("small", 5, 100), ("large", 20, 2000)):
+    values = [[100.0 + 50.0 * math.sin(c * 0.05 + r) + r * 10.0 for c in range(categories)]
+              for r in range(series)]
+    chart = {"title": "Benchmark", "categoryAxisTitle": "Category", "valueAxisTitle": "Value",
+             "legendTitle": "Series", "seriesNames": ["Series %d" % i for i in range(series)],
+             "categoryNames": ["C%d" % i for i in range(categories)], "values": values,
+             "showGrid": True, "pointMarkers": False}
+    with open("%s/%s.json" % (work, name), "w") as out:
+        json.dump(chart, out)
+    with open("%s/%s.dat" % (work, name), "w") as out:
+        for c in range(categories):
+            out.write(" ".join("%.6f" % row[c] for row in values) + "\n")
+    size = "600,400" if name == "small" else "1920,1080"
+    with open("%s/%s.gp" % (work, name), "w") as out:
+        out.write('set terminal gif size %s\nset output "%s/%s-gnuplot.gif"\nset grid\n'
+                  'set title "Benchmark"\nplot ' % (size, work, name) +
+                  ", ".join('"%s/%s.dat" using 0:%d with lines title "Series %d"' %
+                            (work, name, i + 1, i) for i in range(series)) + "\n")
+EOF
+
+render=$build/tools/trendel-render
+"$render" "$work/large.json" -o "$work/large.bmp" --size 1920x1080
+
+# Google Benchmark runs, as JSON, for the table below.
+"$build/bench/bench_draw" --benchmark_repetitions=$runs --benchmark_min_time=0.5 \
+  --benchmark_format=json >"$work/draw.json" 2>/dev/null
+"$build/bench/bench_save" --benchmark_repetitions=$runs --benchmark_min_time=0.5 \
+  --benchmark_filter='Save|CompressLargeJpeg' --benchmark_format=json >"$work/save.json" 2>/dev/null
+
+# Whole processes, through hyperfine.
+processes="true|true
+help|$render --help
+render-small-gif|$render $work/small.json -o $work/small.gif --size 600x400"
+if command -v cjpeg >/dev/null; then
+  processes="$processes
+cjpeg-version|cjpeg -version
+cjpeg-large|cjpeg -quality 100 -outfile $work/large-cjpeg.jpg $work/large.bmp"
+fi
+if command -v gnuplot >/dev/null; then
+  processes="$processes
+gnuplot-start|gnuplot -e exit
+gnuplot-small-gif|gnuplot $work/small.gp
+gnuplot-large-gif|gnuplot $work/large.gp"
+fi
+echo "$processes" | while IFS='|' read -r name command; do
+  hyperfine -N --warmup 3 --runs 20 --export-json "$work/process-$name.json" "$command" >/dev/null 2>&1 ||
+    hyperfine --warmup 3 --runs 20 --export-json "$work/process-$name.json" "$command" >/dev/null 2>&1
+done
+
+# Peak memory of a large GIF save, above the same process saving a 1 x 1 image.
+peak() { /usr/bin/time -f %M "$render" "$work/large.json" -o "$work/peak.gif" --size "$1" 2>&1 >/dev/null | tail -1; }
+echo "$(peak 1920x1080) $(peak 1x1)" >"$work/peak.txt"
+
+/usr/bin/python3 - "$work" "$runs" <<'EOF'
+import json, os, sys
+work, runs = sys.argv[1], sys.argv[2]
+
+def benchmarks(name):
+    found = {}
+    for entry in json.load(open(os.path.join(work, name)))["benchmarks"]:
+        if entry.get("run_type") == "iteration":
+            scale = {"ms": 1.0, "us": 1e-3, "ns": 1e-6}[entry["time_unit"]]
+            found.setdefault(entry["run_name"], []).append(entry["real_time"] * scale)
+    return found
+
+times = benchmarks("draw.json")
+times.update(benchmarks("save.json"))
+
+def process(name):
+    path = os.path.join(work, "process-%s.json" % name)
+    if not os.path.exists(path):
+        return None
+    result = json.load(open(path))["results"][0]
+    return result["mean"] * 1000.0, result["min"] * 1000.0
+
+def span(values):
+    return "%.2f-%.2f ms" % (min(values), max(values))
+
+def row(work_name, now, target, baseline=""):
+    print("| %-48s | %-26s | %-26s | %s" % (work_name, now, target, baseline))
+
+print("Speed table, %s runs each (min-max of the runs; processes: mean, min)" % runs)
+print()
+row("Work", "Now", "Target", "Baseline in this run")
+row("-" * 48, "-" * 26, "-" * 26, "-" * 20)
+row("draw S (600 x 400, 5 x 100)", span(times["DrawGraph/600/400/5/100"]), "<= 0.10 ms")
+row("draw L (1920 x 1080, 20 x 2,000, markers)", span(times["DrawGraph/1920/1080/20/2000"]), "<= 3 ms")
+row("draw XL (1920 x 1080, 10 x 15,000, markers)", span(times["DrawGraph/1920/1080/10/15000"]), "<= 10 ms")
+row("mouse move with tracking redraw, L", span(times["MouseMove/1920/1080/20/2000"]), "<= 3 ms")
+gnuplot_small, gnuplot_large = process("gnuplot-small-gif"), process("gnuplot-large-gif")
+gnuplot_start = process("gnuplot-start")
+def gnuplot(result):
+    if result is None:
+        return "gnuplot not installed"
+    text = "gnuplot GIF process %.1f ms" % result[0]
+    if gnuplot_start is not None:
+        text += " (%.1f ms above its own start-up)" % (result[0] - gnuplot_start[0])
+    return text
+row("save GIF S, rendering included", span(times["SaveSmallGif"]), "<= 1 ms", gnuplot(gnuplot_small))
+row("save GIF L, rendering included", span(times["SaveLargeGif"]), "<= 15 ms", gnuplot(gnuplot_large))
+row("save BMP L", span(times["SaveLargeBmp"]), "<= 6 ms")
+rendering = times["SaveLargeToClipboard"]
+jpeg = times["SaveLargeJpeg"]
+cjpeg = process("cjpeg-large")
+writer = [j - min(rendering) for j in jpeg]
+jpeg_text = "%s (rendering %s)" % (span(jpeg), span(rendering))
+if cjpeg is not None:
+    jpeg_target = "rendering <= 3 ms + <= 1.1 x cjpeg"
+    baseline = "cjpeg -quality 100 process %.1f ms; writer %.2f x cjpeg; libjpeg alone %s" % (
+        cjpeg[0], min(writer) / cjpeg[0], span(times["CompressLargeJpeg"]))
+else:
+    jpeg_target, baseline = "rendering <= 3 ms", "cjpeg not installed"
+row("save JPEG L", jpeg_text, jpeg_target, baseline)
+render, help_text, true = process("render-small-gif"), process("help"), process("true")
+cjpeg_version = process("cjpeg-version")
+baseline = "true %.1f ms, --help %.1f ms" % (true[0], help_text[0])
+if cjpeg_version is not None:
+    baseline += ", cjpeg -version %.1f ms" % cjpeg_version[0]
+if gnuplot_small is not None:
+    baseline += ", gnuplot S GIF %.1f ms" % gnuplot_small[0]
+row("trendel-render S as GIF, whole process", "%.1f ms (min %.1f)" % render, "<= 20 ms", baseline)
+large, tiny = (int(value) for value in open(os.path.join(work, "peak.txt")).read().split())
+frame = 1920 * 1080 * 4 / 1e6
+row("peak memory of a large GIF save", "%.1f MB above a 1 x 1 save" % ((large - tiny) / 1000.0),
+    "<= %.1f MB (3 frames)" % (3 * frame), "one 32-bit frame %.1f MB; window included" % frame)
+EOF
