@@ -23,4 +23,8 @@ std::int32_t SetChartValues(HWND window, const ChartDefinition &definition) {
       static_cast<std::int32_t>(definition.values.size()), static_cast<std::int32_t>(columns));
 }
 
+std::string RefusalMessage(std::int32_t code) {
+  return "the library refused the definition (code " + std::to_string(code) + ")";
+}
+
 }  // namespace trendel::cli

@@ -111,7 +111,7 @@ int Render(const Options &options, const ChartDefinition &definition) {
   int status = 0;
   const int32_t loaded = trendel::cli::SetChartValues(window, definition);
   if (loaded != TRENDEL_OK) {
-    std::cerr << "trendel-render: the library refused the definition (code " << loaded << ")\n";
+    std::cerr << "trendel-render: " << trendel::cli::RefusalMessage(loaded) << "\n";
     status = EXIT_BAD_INPUT;
   } else {
     Trendel_DrawGraph(window);
