@@ -17,6 +17,18 @@ cmake -S "$root" -B "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$root/build/test" -j "$jobs"
 ctest --test-dir "$root/build/test" --output-on-failure -j "$jobs"
 
+echo "== the chart viewer on a virtual screen"
+# trendel-view of the portable build above, on one Xvfb server for all its
+# checks; the window tests run only where TRENDEL_TEST_DISPLAY names a display.
+viewer_status=0
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" sh -c '
+  TRENDEL_TEST_DISPLAY=$DISPLAY ctest --test-dir "$1" -R "^trendel_view" --output-on-failure \
+    --test-output-size-passed 100000 --output-junit "$1/viewer-results.xml"' viewer-tier \
+  "$root/build/test" || viewer_status=1
+/usr/bin/python3 "$root/tools/count-test-results.py" "Viewer" "$root/build/test/viewer-results.xml" ||
+  viewer_status=1
+[ $viewer_status -eq 0 ] || exit 1
+
 echo "== portable build under the sanitizers"
 cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTRENDEL_SANITIZE=ON >/dev/null
 cmake --build "$root/build/sanitize" -j "$jobs"
