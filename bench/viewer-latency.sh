@@ -5,6 +5,8 @@
 # run. Needs a build with the benchmarks (-DTRENDEL_BUILD_BENCH=ON) and runs
 # on an Xvfb server of its own.
 #   bench/viewer-latency.sh [BUILD_FOLDER [MOVES]]   (default build/test, 100 moves)
+# TRENDEL_VIEW names another viewer program to time, for comparisons;
+# TRENDEL_LATENCY_FRAMES=1 prints every frame's line as well.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/test}
@@ -53,6 +55,6 @@ xvfb-run --auto-servernum --server-args="-screen 0 2048x1536x24" sh -c '
   xdotool $script
   sleep 0.5
   xdotool key --window "$window" q 2>/dev/null || true
-  wait $pid' viewer-latency "$build/tools/trendel-view" "$work/large.json" "$moves" "$work/stats.txt"
+  wait $pid' viewer-latency "${TRENDEL_VIEW:-$build/tools/trendel-view}" "$work/large.json" "$moves" "$work/stats.txt"
 grep -E "^(drawn|pointer moves)" "$work/stats.txt"
 [ -z "${TRENDEL_LATENCY_FRAMES:-}" ] || grep "^moved" "$work/stats.txt"

@@ -1,5 +1,7 @@
 #include "ChartWindow.h"
 
+#include "ChangedRegions.h"
+
 #include <algorithm>
 
 namespace trendel::view {
@@ -16,21 +18,16 @@ ChartWindow::ChartWindow(const std::string &title, std::int32_t initialWidth,
     : window(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                               initialWidth, initialHeight, SDL_WINDOW_RESIZABLE)) {
   if (window == nullptr) Fail("cannot open a window");
-  // No vertical sync: a presented frame should reach the screen as soon as
-  // it is drawn, not wait for the next refresh.
-  renderer.reset(SDL_CreateRenderer(window.get(), -1, 0));
-  if (renderer == nullptr) Fail("cannot draw into the window");
   FollowScreenSize();
 }
 
 bool ChartWindow::FollowScreenSize() {
-  int screenWidth = 0, screenHeight = 0;
-  if (SDL_GetRendererOutputSize(renderer.get(), &screenWidth, &screenHeight) != 0) {
-    Fail("cannot read the window's size");
-  }
+  // A resize invalidates the surface; SDL makes a new one of the new size.
+  surface = SDL_GetWindowSurface(window.get());
+  if (surface == nullptr) Fail("cannot draw into the window");
   // A minimised window may report nothing; the library needs at least a pixel.
-  screenWidth = std::max(screenWidth, 1);
-  screenHeight = std::max(screenHeight, 1);
+  const std::int32_t screenWidth = std::max(surface->w, 1);
+  const std::int32_t screenHeight = std::max(surface->h, 1);
   if (chart != nullptr && screenWidth == width && screenHeight == height) return false;
   if (chart == nullptr) {
     chart.reset(TrendelHost_CreateWindow(screenWidth, screenHeight));
@@ -40,43 +37,58 @@ bool ChartWindow::FollowScreenSize() {
   }
   width = screenWidth;
   height = screenHeight;
-  MakeTexture();
+  picture.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+  shown.clear();
   return true;
 }
 
-void ChartWindow::MakeTexture() {
-  // The headless window's pixels are 0x00RRGGBB words, which is SDL's RGB888.
-  texture.reset(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_RGB888,
-                                  SDL_TEXTUREACCESS_STREAMING, width, height));
-  if (texture == nullptr) Fail("cannot make a texture for the chart");
-  pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-}
-
-void ChartWindow::Upload() {
-  if (TrendelHost_ReadPixels(chart.get(), pixels.data(), width, height) != 0) {
+void ChartWindow::ReadChart() {
+  if (TrendelHost_ReadPixels(chart.get(), picture.data(), width, height) != 0) {
     throw WindowError("cannot read the chart's pixels");
   }
-  if (SDL_UpdateTexture(texture.get(), nullptr, pixels.data(), width * 4) != 0) {
-    Fail("cannot update the texture");
-  }
 }
 
-void ChartWindow::Present() {
-  // The texture has the drawable's size, so the copy is one to one.
-  SDL_RenderCopy(renderer.get(), texture.get(), nullptr, nullptr);
-  SDL_RenderPresent(renderer.get());
+void ChartWindow::ShowChanges() {
+  // A window shrunk to nothing has a surface smaller than the headless
+  // window's single pixel; there is nothing to show then.
+  if (surface->w < width || surface->h < height) return;
+  std::vector<SDL_Rect> areas;
+  if (shown.empty()) {
+    areas.push_back(SDL_Rect{0, 0, width, height});
+  } else {
+    for (const Region &region : ChangedRegions(shown.data(), picture.data(), width, height)) {
+      areas.push_back(SDL_Rect{region.x, region.y, region.width, region.height});
+    }
+  }
+  for (const SDL_Rect &area : areas) CopyToSurface(area);
+  if (!areas.empty() &&
+      SDL_UpdateWindowSurfaceRects(window.get(), areas.data(), static_cast<int>(areas.size())) != 0) {
+    Fail("cannot show the chart");
+  }
+  // The next picture is compared with this one; the old buffer takes the next read.
+  std::swap(shown, picture);
+  picture.resize(shown.size());
+}
+
+void ChartWindow::ShowAgain() {
+  if (!shown.empty()) SDL_UpdateWindowSurface(window.get());
+}
+
+// The surface may hold another pixel format than the headless window's
+// 0x00RRGGBB words (SDL's RGB888); SDL converts, or copies when they agree.
+void ChartWindow::CopyToSurface(const SDL_Rect &area) {
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) Fail("cannot draw into the window");
+  const std::size_t first = static_cast<std::size_t>(area.y) * static_cast<std::size_t>(width) +
+                            static_cast<std::size_t>(area.x);
+  auto *target = static_cast<std::uint8_t *>(surface->pixels) +
+                 static_cast<std::ptrdiff_t>(area.y) * surface->pitch +
+                 static_cast<std::ptrdiff_t>(area.x) * surface->format->BytesPerPixel;
+  const int converted = SDL_ConvertPixels(area.w, area.h, SDL_PIXELFORMAT_RGB888, picture.data() + first,
+                                          width * 4, surface->format->format, target, surface->pitch);
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  if (converted != 0) Fail("cannot copy the chart into the window");
 }
 
 void ChartWindow::SetTitle(const std::string &title) { SDL_SetWindowTitle(window.get(), title.c_str()); }
-
-SDL_Point ChartWindow::ToClient(std::int32_t x, std::int32_t y) const {
-  int windowWidth = 0, windowHeight = 0;
-  SDL_GetWindowSize(window.get(), &windowWidth, &windowHeight);
-  if (windowWidth <= 0 || windowHeight <= 0 || (windowWidth == width && windowHeight == height)) {
-    return SDL_Point{x, y};
-  }
-  return SDL_Point{static_cast<int>(static_cast<std::int64_t>(x) * width / windowWidth),
-                   static_cast<int>(static_cast<std::int64_t>(y) * height / windowHeight)};
-}
 
 }  // namespace trendel::view

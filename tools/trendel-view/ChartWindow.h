@@ -1,7 +1,8 @@
 // The viewer's window: a real SDL window on the screen and, behind it, a
 // headless library window of the same client size that the library draws
-// into. Showing the chart copies the headless window's pixels into a
-// streaming texture and presents it one to one.
+// into. Showing the chart reads the headless window's pixels and copies the
+// parts that changed since the last picture into the window's surface, then
+// sends only those parts to the window system.
 #pragma once
 
 #include "trendel.h"
@@ -25,8 +26,6 @@ class WindowError : public std::runtime_error {
 // Gives back what SDL and the library made, whichever kind it is.
 struct Release {
   void operator()(SDL_Window *window) const { SDL_DestroyWindow(window); }
-  void operator()(SDL_Renderer *renderer) const { SDL_DestroyRenderer(renderer); }
-  void operator()(SDL_Texture *texture) const { SDL_DestroyTexture(texture); }
   // The library's binding of a headless window goes before the window itself.
   void operator()(HWND chart) const {
     Trendel_Destroy(chart);
@@ -43,33 +42,32 @@ class ChartWindow {
   std::int32_t Width() const { return width; }
   std::int32_t Height() const { return height; }
 
-  // Follows the screen window's drawable size: resizes the headless window
-  // and the texture when it changed, and says whether it did.
+  // Follows the screen window's size: resizes the headless window when it
+  // changed, and says whether it did.
   bool FollowScreenSize();
 
-  // Copies the headless window's pixels into the texture.
-  void Upload();
+  // Reads the picture the library drew in the headless window.
+  void ReadChart();
 
-  // Puts the texture on the screen.
-  void Present();
+  // Puts the parts of the picture read last that differ from the one on the
+  // screen there; the whole picture after a resize.
+  void ShowChanges();
+
+  // Sends the whole picture again, for a screen that lost it.
+  void ShowAgain();
 
   void SetTitle(const std::string &title);
 
-  // A pointer position in screen-window coordinates as client pixels of the
-  // headless window; the two differ where the drawable is scaled (high DPI).
-  SDL_Point ToClient(std::int32_t x, std::int32_t y) const;
-
  private:
-  void MakeTexture();
+  void CopyToSurface(const SDL_Rect &area);
 
-  // Declared in the order of making, so that they go in the reverse order.
   std::unique_ptr<SDL_Window, Release> window;
-  std::unique_ptr<SDL_Renderer, Release> renderer;
-  std::unique_ptr<SDL_Texture, Release> texture;
+  SDL_Surface *surface = nullptr;  // the window's, valid until its next resize
   std::unique_ptr<HWND__, Release> chart;
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::vector<std::uint32_t> pixels;
+  std::vector<std::uint32_t> picture;  // read last from the headless window
+  std::vector<std::uint32_t> shown;    // on the screen; empty until the first picture
 };
 
 }  // namespace trendel::view

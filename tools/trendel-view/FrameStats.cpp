@@ -19,10 +19,10 @@ Number Percentile(std::vector<Number> samples, double share) {
 void FrameStats::Record(FrameKind kind, const std::string &label, const FrameTimes &times,
                         std::uint32_t sinceEvent) {
   if (!enabled) return;
-  std::printf("%s %s: library %.2f ms, upload %.2f ms, present %.2f ms, to the screen %.2f ms, "
+  std::printf("%s %s: library %.2f ms, read %.2f ms, show %.2f ms, to the screen %.2f ms, "
               "since the event %u ms\n",
               kind == FrameKind::Moved ? "moved" : "drawn", label.c_str(), times.library,
-              times.upload, times.present, times.toScreen, sinceEvent);
+              times.read, times.show, times.toScreen, sinceEvent);
   std::fflush(stdout);
   if (kind == FrameKind::Moved) {
     moveToScreen.push_back(times.toScreen);

@@ -13,8 +13,8 @@ namespace trendel::view {
 // Milliseconds spent in each stage of one frame.
 struct FrameTimes {
   double library = 0.0;  // Trendel_MouseMove and Trendel_DrawGraph: the drawing pass
-  double upload = 0.0;   // the headless window's pixels into the texture
-  double present = 0.0;  // the texture to the screen
+  double read = 0.0;     // the headless window's pixels read back
+  double show = 0.0;     // the changed parts found and sent to the screen
   double toScreen = 0.0;  // from taking the first event off the queue to the end of presenting
 };
 

@@ -72,15 +72,15 @@ void Viewer::BeginFrame(std::uint32_t eventTicks) {
 // the screen lost it.
 void Viewer::EndFrame() {
   if (!drawn) {
-    if (exposed) window.Present();
+    if (exposed) window.ShowAgain();
     return;
   }
   Stopwatch clock;
-  window.Upload();
-  frameTimes.upload = clock.Elapsed();
+  window.ReadChart();
+  frameTimes.read = clock.Elapsed();
   clock.Restart();
-  window.Present();
-  frameTimes.present = clock.Elapsed();
+  window.ShowChanges();
+  frameTimes.show = clock.Elapsed();
   frameTimes.toScreen = frameClock.Elapsed();
   const std::uint32_t sinceEvent = SDL_GetTicks() - frameEventTicks;
   if (redrawnAfresh || !pointerMoved) {
@@ -95,7 +95,7 @@ void Viewer::EndFrame() {
 
 void Viewer::Handle(const SDL_Event &event) {
   if (event.type == SDL_MOUSEMOTION) {
-    const SDL_Point position = window.ToClient(event.motion.x, event.motion.y);
+    const SDL_Point position{event.motion.x, event.motion.y};
     pointerInside = position.x >= 0 && position.y >= 0 && position.x < window.Width() &&
                     position.y < window.Height();
     QueuePointer(position);
