@@ -159,8 +159,9 @@ class TrendelView(unittest.TestCase):
         # Written whole and renamed into place, as editors do, so that the
         # watch never reads half a file.
         path = path or self.definition
-        with open(path + ".new", "w") as file:
-            file.write(definition if isinstance(definition, str) else json.dumps(definition))
+        with open(path + ".new", "w", encoding="utf-8") as file:
+            file.write(definition if isinstance(definition, str)
+                       else json.dumps(definition, ensure_ascii=False))
         os.replace(path + ".new", path)
 
     def start(self, *options, size=(480, 360)):
@@ -251,11 +252,12 @@ class TrendelView(unittest.TestCase):
 
     def test_reload_key_reads_the_file_again(self):
         viewer = self.start()
-        self.write_definition(dict(CHART, title="Read again"))
+        # Beyond ASCII, so that the title's way through Xlib's character set shows.
+        self.write_definition(dict(CHART, title="Umsätze – read again"))
         viewer.key("r")
         viewer.wait_for_line("reloaded ")
         viewer.wait_for_line("drawn ")
-        self.assertEqual(viewer.title(), "Read again")
+        self.assertEqual(viewer.title(), "Umsätze – read again")
 
     def test_save_key_writes_beside_the_input_without_overwriting(self):
         viewer = self.start(size=(420, 300))

@@ -9,7 +9,10 @@
 
 #include <SDL.h>
 
+#include <clocale>
+#include <cstring>
 #include <iostream>
+#include <langinfo.h>
 
 namespace {
 
@@ -103,8 +106,21 @@ Arguments ParseArguments(int argc, char **argv) {
   return arguments;
 }
 
+// Xlib passes window titles through the character set of LC_CTYPE, and in
+// the plain "C" locale a title with any letter beyond ASCII never reaches the
+// window manager. Titles are UTF-8, as JSON is: keep the user's character set
+// when it is UTF-8 and take C.UTF-8 otherwise. Nothing else of ours depends
+// on LC_CTYPE.
+void UseUtf8Characters() {
+  if (std::setlocale(LC_CTYPE, "") != nullptr && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0) {
+    return;
+  }
+  std::setlocale(LC_CTYPE, "C.UTF-8");
+}
+
 // Opens the window, hands the definition to the library and runs the viewer.
 int View(const ViewerOptions &options, trendel::cli::ChartDefinition definition) {
+  UseUtf8Characters();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::cerr << "trendel-view: cannot open a window: " << SDL_GetError() << "\n";
     return EXIT_NO_WINDOW;
