@@ -77,9 +77,9 @@ def first_difference(actual, expected):
 class RunningViewer:
     """One viewer process, its output lines as they come, and its window."""
 
-    def __init__(self, directory, definition, *options, size=(480, 360)):
+    def __init__(self, directory, *arguments, size=(480, 360)):
         self.process = subprocess.Popen(
-            [VIEWER, definition, "--stats", "--size", f"{size[0]}x{size[1]}", *options],
+            [VIEWER, *arguments, "--stats", "--size", f"{size[0]}x{size[1]}"],
             cwd=directory, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.lines = queue.Queue()
         self.seen = []
@@ -284,6 +284,18 @@ class TrendelView(unittest.TestCase):
         self.assertEqual(sorted(name for name in os.listdir(self.directory)
                                 if not name.endswith(".ppm")),
                          ["chart-2.gif", "chart.gif", "chart.jpg", "chart.json"])
+
+    def test_csv_data_names_the_window_after_its_file_and_saves_beside_it(self):
+        with open(self.path("sales.csv"), "w") as csv:
+            csv.write("series,Jan,Feb,Mar\nNorth,1,2,\nSouth,3,,5\n")
+        self.viewer = RunningViewer(self.directory, "--csv", "sales.csv", "--save-format", "bmp",
+                                    size=(320, 240))
+        self.assertEqual(self.viewer.title(), "sales.csv")
+        self.viewer.key("s")
+        saved = self.viewer.wait_for_line("saved ")[len("saved "):]
+        self.assertEqual(saved, "sales.bmp")
+        with Image.open(self.path(saved)) as image:
+            self.assertEqual((image.format, image.size), ("BMP", (320, 240)))
 
     def test_a_bad_definition_at_the_start_fails_as_in_the_chart_command(self):
         self.write_definition(dict(CHART, values=[[1, 2], [3], [4]]))
