@@ -14,9 +14,14 @@ namespace {
 }  // namespace
 
 ChartWindow::ChartWindow(const std::string &title, std::int32_t initialWidth,
-                         std::int32_t initialHeight)
-    : window(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                              initialWidth, initialHeight, SDL_WINDOW_RESIZABLE)) {
+                         std::int32_t initialHeight) {
+  // SDL would otherwise keep the window's surface on a texture of a graphics
+  // renderer, which draws and swaps the whole window on every update; the
+  // window system's own image of the window (shared memory on X11) takes
+  // just the changed rectangles.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  window.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                initialWidth, initialHeight, SDL_WINDOW_RESIZABLE));
   if (window == nullptr) Fail("cannot open a window");
   FollowScreenSize();
 }

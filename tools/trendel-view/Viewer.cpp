@@ -3,6 +3,7 @@
 #include "ChartLoading.h"
 
 #include <iostream>
+#include <vector>
 
 namespace trendel::view {
 namespace {
@@ -25,6 +26,14 @@ std::string InputOf(const cli::DefinitionSource &source) {
   return source.definitionPath.empty() ? source.csvPath : source.definitionPath;
 }
 
+std::vector<std::string> FilesOf(const cli::DefinitionSource &source) {
+  std::vector<std::string> files;
+  for (const std::string &path : {source.definitionPath, source.csvPath}) {
+    if (!path.empty()) files.push_back(path);
+  }
+  return files;
+}
+
 }  // namespace
 
 std::string WindowTitle(const cli::ChartDefinition &definition, const cli::DefinitionSource &source) {
@@ -36,7 +45,7 @@ Viewer::Viewer(const ViewerOptions &viewerOptions, ChartWindow &chartWindow,
     : options(viewerOptions),
       window(chartWindow),
       definition(std::move(firstDefinition)),
-      sourceWatch({options.source.definitionPath, options.source.csvPath}),
+      sourceWatch(FilesOf(options.source)),
       stats(options.stats) {}
 
 void Viewer::Run() {
