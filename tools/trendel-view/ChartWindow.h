@@ -53,16 +53,20 @@ class ChartWindow {
   // screen there; the whole picture after a resize.
   void ShowChanges();
 
-  // Sends the whole picture again, for a screen that lost it.
+  // Sends the whole picture on the screen again, for a screen or a surface
+  // that lost it.
   void ShowAgain();
 
   void SetTitle(const std::string &title);
 
  private:
-  void CopyToSurface(const SDL_Rect &area);
+  bool SurfaceFits() const;
+  void CopyToSurface(const std::vector<std::uint32_t> &pixels, const SDL_Rect &area);
+  void Update(const std::vector<SDL_Rect> &areas);
 
   std::unique_ptr<SDL_Window, Release> window;
   SDL_Surface *surface = nullptr;  // the window's, valid until its next resize
+  bool surfaceBlank = true;        // new, and not yet drawn into
   std::unique_ptr<HWND__, Release> chart;
   std::int32_t width = 0;
   std::int32_t height = 0;

@@ -128,7 +128,12 @@ void Viewer::Handle(const SDL_Event &event) {
 
 void Viewer::HandleWindowEvent(const SDL_WindowEvent &event) {
   if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-    if (window.FollowScreenSize()) DrawAfresh();
+    // At the same size the chart stays as it is, but the window's surface is new.
+    if (window.FollowScreenSize()) {
+      DrawAfresh();
+    } else {
+      exposed = true;
+    }
   } else if (event.event == SDL_WINDOWEVENT_EXPOSED) {
     exposed = true;
   }
