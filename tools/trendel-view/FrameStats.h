@@ -16,6 +16,9 @@ struct FrameTimes {
   double read = 0.0;     // the headless window's pixels read back
   double show = 0.0;     // the changed parts found and sent to the screen
   double toScreen = 0.0;  // from taking the first event off the queue to the end of presenting
+  // The processor time the viewer's thread spent on all of it: what the frame
+  // costs on a machine with nothing else to do.
+  double processor = 0.0;
 };
 
 // Milliseconds since construction or the last Restart.
@@ -30,6 +33,9 @@ class Stopwatch {
  private:
   std::chrono::steady_clock::time_point start;
 };
+
+// Milliseconds of processor time the calling thread has used.
+double ThreadProcessorTime();
 
 enum class FrameKind { Drawn, Moved };
 
@@ -50,6 +56,7 @@ class FrameStats {
   bool enabled;
   std::vector<double> moveToScreen;
   std::vector<double> moveLibrary;
+  std::vector<double> moveProcessor;
   std::vector<std::uint32_t> moveSinceEvent;
 };
 

@@ -73,6 +73,7 @@ void Viewer::Run() {
 void Viewer::BeginFrame(std::uint32_t eventTicks) {
   frameTimes = FrameTimes{};
   frameClock.Restart();
+  frameProcessorStart = ThreadProcessorTime();
   frameEventTicks = eventTicks;
   drawn = pointerMoved = redrawnAfresh = exposed = false;
 }
@@ -91,6 +92,7 @@ void Viewer::EndFrame() {
   window.ShowChanges();
   frameTimes.show = clock.Elapsed();
   frameTimes.toScreen = frameClock.Elapsed();
+  frameTimes.processor = ThreadProcessorTime() - frameProcessorStart;
   const std::uint32_t sinceEvent = SDL_GetTicks() - frameEventTicks;
   if (redrawnAfresh || !pointerMoved) {
     stats.Record(FrameKind::Drawn,

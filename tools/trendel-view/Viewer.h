@@ -72,6 +72,7 @@ class Viewer {
   // The frame being made from the current batch of events.
   FrameTimes frameTimes;
   Stopwatch frameClock;
+  double frameProcessorStart = 0.0;
   std::uint32_t frameEventTicks = 0;
   bool drawn = false;          // the library drew into the headless window
   bool pointerMoved = false;
