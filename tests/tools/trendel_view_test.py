@@ -84,11 +84,16 @@ class RunningViewer:
         self.lines = queue.Queue()
         self.seen = []
         threading.Thread(target=self._read, daemon=True).start()
-        self.wait_for_line("drawn ")
-        self.window = wait_until(
-            lambda: subprocess.run(["xdotool", "search", "--pid", str(self.process.pid)],
-                                   capture_output=True, text=True).stdout.split(),
-            "the viewer's window")[0]
+        try:
+            self.wait_for_line("drawn ")
+            self.window = wait_until(
+                lambda: subprocess.run(["xdotool", "search", "--pid", str(self.process.pid)],
+                                       capture_output=True, text=True).stdout.split(),
+                "the viewer's window")[0]
+        except AssertionError:
+            self.process.kill()
+            self.process.wait()
+            raise
 
     def _read(self):
         for line in self.process.stdout:
@@ -114,8 +119,10 @@ class RunningViewer:
         return xdotool("getwindowname", self.window)
 
     def wait_for_title(self, predicate, what):
-        return wait_until(lambda: (lambda title: title if predicate(title) else None)(self.title()),
-                          what)
+        def matching_title():
+            title = self.title()
+            return title if predicate(title) else None
+        return wait_until(matching_title, what)
 
     def key(self, name):
         xdotool("key", "--window", self.window, name)
