@@ -267,7 +267,7 @@ class TrendelView(unittest.TestCase):
         self.assertEqual(viewer.title(), "Umsätze – read again")
 
     def test_save_key_writes_beside_the_input_without_overwriting(self):
-        viewer = self.start(size=(420, 300))
+        viewer = self.start("--save-format", "gif", size=(420, 300))
         viewer.move(200, 150)
         for expected in ["chart.gif", "chart-2.gif"]:
             viewer.key("s")
