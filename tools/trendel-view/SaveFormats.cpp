@@ -30,8 +30,13 @@ constexpr SaveFormat SAVE_FORMATS[] = {
 
 // Moves the finished file to its name unless that name exists, in one step,
 // so that neither another program's file nor our own earlier save is lost.
+// A file system that cannot rename so (EINVAL) may still link a second name
+// under the same condition. errno tells EEXIST from other failures.
 bool MoveToFreeName(const std::string &from, const std::string &to) {
-  return renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL || link(from.c_str(), to.c_str()) != 0) return false;
+  unlink(from.c_str());
+  return true;
 }
 
 }  // namespace
