@@ -8,6 +8,8 @@ packages="build-essential cmake pkg-config googletest libgtest-dev libbenchmark-
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   nlohmann-json3-dev python3 python3-pil imagemagick giflib-tools libjpeg-turbo-progs
   clang libclang-rt-14-dev"
+# The chart viewer (trendel-view) and its tests on a virtual screen.
+packages="$packages libsdl2-dev xvfb xauth xdotool"
 if [ "${1:-}" = "--windows" ]; then
   # Wine loads most X libraries at run time, so with --no-install-recommends
   # they must be named: XRender, XInput, RandR and friends, and Wine's fonts.

@@ -1,6 +1,8 @@
 #!/bin/sh
 # Every test: installs what is needed, builds, and runs the suite in tiers:
 #   Portable      the whole suite
+#   Viewer        trendel-view of the portable build in real windows on a
+#                 virtual screen
 #   Sanitizers    the whole suite again, every program of it built with
 #                 AddressSanitizer and UndefinedBehaviorSanitizer
 #   ThreadSanitizer  the programs that call from several threads, built with
@@ -40,6 +42,18 @@ tier_portable() {
   ctest --test-dir "$root/build/test" --output-on-failure -j "$jobs" \
     --output-junit "$root/build/test/results.xml" || status=$?
   count Portable "$root/build/test/results.xml" || status=1
+  exit $status
+}
+
+# trendel-view of the portable build, on one Xvfb server for all its checks;
+# its window tests run only where TRENDEL_TEST_DISPLAY names a display.
+tier_viewer() {
+  status=0
+  xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" sh -c '
+    TRENDEL_TEST_DISPLAY=$DISPLAY ctest --test-dir "$1" -R "^trendel_view" --output-on-failure \
+      --test-output-size-passed 100000 --output-junit "$1/viewer-results.xml"' viewer-tier \
+    "$root/build/test" || status=1
+  count Viewer "$root/build/test/viewer-results.xml" || status=1
   exit $status
 }
 
@@ -140,6 +154,7 @@ export TRENDEL_TEST_SUMMARY="$root/build/test-summary.txt"
 failed_tiers=0
 
 run_tier Portable tier_portable
+run_tier Viewer tier_viewer
 run_tier Sanitizers tier_sanitizers
 run_tier ThreadSanitizer tier_thread_sanitizer
 run_tier Fuzzing tier_fuzzing

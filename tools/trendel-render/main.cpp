@@ -1,15 +1,12 @@
 // trendel-render: draws a graph definition through the library's exports on
 // a headless window and saves it as BMP, GIF or JPEG.
-#include "ChartDefinition.h"
+#include "ChartLoading.h"
+#include "DefinitionFiles.h"
 
 #include "trendel.h"
 
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -19,7 +16,7 @@ using trendel::cli::DefinitionError;
 constexpr int EXIT_BAD_INPUT = 2;
 constexpr int EXIT_NOT_SAVED = 3;
 
-const char HELP[] = R"(Usage: trendel-render [DEFINITION.json | -] [--csv DATA.csv] -o OUTPUT [--size WxH]
+const char HELP_HEAD[] = R"(Usage: trendel-render [DEFINITION.json | -] [--csv DATA.csv] -o OUTPUT [--size WxH]
 
 Draws a line graph with the Trendel library and saves it. The output's
 extension picks the format, exactly as Trendel_SaveFile decides: ".gif" is a
@@ -36,43 +33,16 @@ Options:
                       cell is a missing value
   -h, --help          this text
 
-The definition is a JSON object read from DEFINITION.json, or from standard
-input for "-". Its fields map one to one onto the arguments of
-Trendel_SetValues; all are optional unless marked:
-  kind               string, "LINE_GRAPH" (the default and the only kind)
-  title              string, drawn centred at the top
-  labelAngle         whole number, degrees the category labels are turned
-                     counter-clockwise (0 = horizontal)
-  categoryAxisTitle  string, under the horizontal axis
-  valueAxisTitle     string, along the vertical axis
-  legendTitle        string, heading of the legend
-  seriesNames        array of strings, one per series (required, at least one)
-  seriesColors       array of "#RRGGBB" colours for the first series; the
-                     others get the library's default colours
-  sortCategories     true or false, order the categories by name
-  rangeMin, rangeMax numbers the value scale must include (default 0, 0)
-  showGrid           true or false, dotted lines at the value ticks
-  scaleMode          string, "BY_STEP" to use "step"; anything else divides
-                     the range into "stepCount" steps
-  step               number, the value step in "BY_STEP" mode
-  stepCount          whole number of steps otherwise (below 1 means 10)
-  pointMarkers       true or false, a small circle at every point (default true)
-  categoryNames      array of strings, the labels along the horizontal axis
-                     (required, at least one)
-  values             array of rows, one per series; each row holds one number
-                     or null (a missing value) per category (required)
+It reads the definition from DEFINITION.json, or from standard input for "-".
 
-Example:
-  {"title": "Sales", "seriesNames": ["North", "South"],
-   "categoryNames": ["Jan", "Feb", "Mar"],
-   "values": [[12, 18, 9], [7, null, 15]], "showGrid": true}
+)";
 
+const char HELP_TAIL[] = R"(
 Exit status: 0 saved, 2 bad arguments or input, 3 the image could not be saved.
 )";
 
 struct Options {
-  std::string definitionPath;
-  std::string csvPath;
+  trendel::cli::DefinitionSource source;
   std::string outputPath;
   trendel::cli::ImageSize size;
   bool help = false;
@@ -93,11 +63,11 @@ Options ParseArguments(int argc, char **argv) {
     } else if (argument == "--size") {
       options.size = trendel::cli::ParseSize(value());
     } else if (argument == "--csv") {
-      options.csvPath = value();
+      options.source.csvPath = value();
     } else if (argument.size() > 1 && argument[0] == '-') {
       throw DefinitionError("unknown option " + argument + " (see --help)");
-    } else if (options.definitionPath.empty()) {
-      options.definitionPath = argument;
+    } else if (options.source.definitionPath.empty()) {
+      options.source.definitionPath = argument;
     } else {
       throw DefinitionError("more than one definition given: " + argument);
     }
@@ -105,63 +75,10 @@ Options ParseArguments(int argc, char **argv) {
   if (!options.help && options.outputPath.empty()) {
     throw DefinitionError("-o: expected the output file name");
   }
-  if (!options.help && options.definitionPath.empty() && options.csvPath.empty()) {
+  if (!options.help && options.source.definitionPath.empty() && options.source.csvPath.empty()) {
     throw DefinitionError("expected a definition file, \"-\" for standard input, or --csv FILE");
   }
   return options;
-}
-
-std::string ReadAll(const std::string &path) {
-  if (path == "-") {
-    return std::string(std::istreambuf_iterator<char>(std::cin), {});
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw DefinitionError(path + ": cannot be read");
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The definition from its JSON and CSV sources; errors name the file.
-ChartDefinition LoadDefinition(const Options &options) {
-  const bool csv = !options.csvPath.empty();
-  ChartDefinition definition;
-  if (!options.definitionPath.empty()) {
-    const std::string name = options.definitionPath == "-" ? "standard input" : options.definitionPath;
-    try {
-      definition = trendel::cli::ParseDefinition(ReadAll(options.definitionPath), csv);
-    } catch (const DefinitionError &error) {
-      throw DefinitionError(name + ": " + error.what());
-    }
-  }
-  if (csv) {
-    try {
-      trendel::cli::ReadCsvData(ReadAll(options.csvPath), definition);
-      trendel::cli::ValidateData(definition);
-    } catch (const DefinitionError &error) {
-      throw DefinitionError(options.csvPath + ": " + error.what());
-    }
-  }
-  return definition;
-}
-
-int32_t Load(HWND window, const ChartDefinition &definition) {
-  std::vector<const char *> seriesNames, categoryNames;
-  for (const auto &name : definition.seriesNames) seriesNames.push_back(name.c_str());
-  for (const auto &name : definition.categoryNames) categoryNames.push_back(name.c_str());
-  const std::size_t columns = definition.categoryNames.size();
-  std::vector<double> matrix;
-  for (const auto &row : definition.values) matrix.insert(matrix.end(), row.begin(), row.end());
-  return Trendel_SetValues(
-      window, definition.kind.c_str(), definition.title.c_str(), definition.labelAngle,
-      definition.categoryAxisTitle.c_str(), definition.valueAxisTitle.c_str(),
-      definition.legendTitle.c_str(), seriesNames.data(), static_cast<int32_t>(seriesNames.size()),
-      definition.seriesColors.data(), static_cast<int32_t>(definition.seriesColors.size()),
-      definition.sortCategories ? 1 : 0, definition.rangeMin, definition.rangeMax,
-      definition.showGrid ? 1 : 0, definition.scaleMode.c_str(), definition.step,
-      definition.stepCount, definition.pointMarkers ? 1 : 0, categoryNames.data(),
-      static_cast<int32_t>(categoryNames.size()), matrix.data(),
-      static_cast<int32_t>(definition.values.size()), static_cast<int32_t>(columns));
 }
 
 int Render(const Options &options, const ChartDefinition &definition) {
@@ -172,9 +89,9 @@ int Render(const Options &options, const ChartDefinition &definition) {
     return EXIT_NOT_SAVED;
   }
   int status = 0;
-  const int32_t loaded = Load(window, definition);
+  const int32_t loaded = trendel::cli::SetChartValues(window, definition);
   if (loaded != TRENDEL_OK) {
-    std::cerr << "trendel-render: the library refused the definition (code " << loaded << ")\n";
+    std::cerr << "trendel-render: " << trendel::cli::RefusalMessage(loaded) << "\n";
     status = EXIT_BAD_INPUT;
   } else {
     Trendel_DrawGraph(window);
@@ -196,10 +113,10 @@ int main(int argc, char **argv) {
   try {
     const Options options = ParseArguments(argc, argv);
     if (options.help) {
-      std::cout << HELP;
+      std::cout << HELP_HEAD << trendel::cli::DEFINITION_FIELDS_HELP << HELP_TAIL;
       return 0;
     }
-    return Render(options, LoadDefinition(options));
+    return Render(options, trendel::cli::ReadDefinition(options.source));
   } catch (const DefinitionError &error) {
     std::cerr << "trendel-render: " << error.what() << "\n";
     return EXIT_BAD_INPUT;

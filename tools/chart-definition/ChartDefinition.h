@@ -1,6 +1,6 @@
-// A graph definition as the trendel-render command reads it: JSON whose
-// fields map one to one onto the arguments of Trendel_SetValues, or CSV for
-// the data part.
+// A graph definition as the chart commands (trendel-render, trendel-view) read
+// it: JSON whose fields map one to one onto the arguments of
+// Trendel_SetValues, or CSV for the data part.
 #pragma once
 
 #include <cstdint>
@@ -60,5 +60,9 @@ ImageSize ParseSize(const std::string &text);
 
 // "#RRGGBB" as a colour value 0x00BBGGRR.
 std::uint32_t ParseColor(const std::string &text, const std::string &field);
+
+// The fields of the JSON format, for the commands' --help, which the field
+// errors point to.
+extern const char DEFINITION_FIELDS_HELP[];
 
 }  // namespace trendel::cli

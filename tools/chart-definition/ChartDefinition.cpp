@@ -272,4 +272,36 @@ ImageSize ParseSize(const std::string &text) {
   return ImageSize{dimension(text.substr(0, cross)), dimension(text.substr(cross + 1))};
 }
 
+const char DEFINITION_FIELDS_HELP[] = R"(The definition is a JSON object whose fields map one to one onto the
+arguments of Trendel_SetValues; all are optional unless marked:
+  kind               string, "LINE_GRAPH" (the default and the only kind)
+  title              string, drawn centred at the top
+  labelAngle         whole number, degrees the category labels are turned
+                     counter-clockwise (0 = horizontal)
+  categoryAxisTitle  string, under the horizontal axis
+  valueAxisTitle     string, along the vertical axis
+  legendTitle        string, heading of the legend
+  seriesNames        array of strings, one per series (required, at least one)
+  seriesColors       array of "#RRGGBB" colours for the first series; the
+                     others get the library's default colours
+  sortCategories     true or false, order the categories by name
+  rangeMin, rangeMax numbers the value scale must include (default 0, 0)
+  showGrid           true or false, dotted lines at the value ticks
+  scaleMode          string, "BY_STEP" to use "step"; anything else divides
+                     the range into "stepCount" steps
+  step               number, the value step in "BY_STEP" mode
+  stepCount          whole number of steps otherwise (below 1 means 10)
+  pointMarkers       true or false, a small circle at every point (default true)
+  categoryNames      array of strings, the labels along the horizontal axis
+                     (required, at least one)
+  values             array of rows, one per series; each row holds one number
+                     or null (a missing value) per category (required)
+
+Example:
+  {"title": "Sales", "seriesNames": ["North", "South"],
+   "categoryNames": ["Jan", "Feb", "Mar"],
+   "values": [[12, 18, 9], [7, null, 15]], "showGrid": true}
+
+)";
+
 }  // namespace trendel::cli
