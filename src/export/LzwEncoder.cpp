@@ -3,7 +3,9 @@
 //     keys in a fixed hash table, so encoding allocates nothing;
 //  2. the main loop: extend the current string while the dictionary knows
 //     the longer one; otherwise emit the current string's code, add the
-//     longer string, and start again from the pixel;
+//     longer string, and start again from the pixel. Runs of one pixel, the
+//     background of a chart, extend over every string the dictionary holds
+//     for them in one step;
 //  3. the code writer: codes of 9 to 12 bits packed low bits first into a
 //     32-bit accumulator, the width growing one code after the dictionary
 //     outgrows it, and dropping back to 9 after each clear code;
@@ -25,6 +27,38 @@ constexpr int PIXEL_KEY_SHIFT = 12;  // a key is the pixel above the 12-bit pref
 constexpr std::int32_t FREE_SLOT = -1;
 
 }  // namespace
+
+// The first pixel that starts a run of RUN_PIXEL_RUN pixels, the background
+// of a chart, or NO_RUN_PIXEL. Pixel 0 never is one: the string of two 0s
+// has the key 0, which the table can lose again (see ProbeString), so that
+// its code may change; every other run string keeps its code until the
+// next clear.
+int LzwEncoder::RunPixelOf(const std::uint8_t *pixels, std::size_t count) {
+  std::size_t runStart = 0;
+  for (std::size_t i = 1; i < count; ++i) {
+    if (pixels[i] != pixels[runStart]) {
+      runStart = i;
+    } else if (i - runStart + 1 == RUN_PIXEL_RUN && pixels[i] != 0) {
+      return pixels[i];
+    }
+  }
+  return NO_RUN_PIXEL;
+}
+
+// Special case: a string starts with the run pixel at `start`. The lookups
+// would extend it pixel by pixel over every run string the dictionary
+// holds, finding each; this takes the longest of them the pixels allow in
+// one step. Returns the index of the string's last pixel, and its code in
+// `prefix`.
+std::size_t LzwEncoder::PassKnownRun(const std::uint8_t *pixels, std::size_t count,
+                                     std::size_t start, int &prefix) const {
+  if (pixels[start] != runPixel_) return start;
+  const std::size_t end = std::min(count, start + static_cast<std::size_t>(longestRun_));
+  std::size_t next = start + 1;
+  while (next < end && pixels[next] == runPixel_) ++next;
+  prefix = runCodes_[next - start];
+  return next - 1;
+}
 
 void LzwEncoder::ClearDictionary() {
   std::fill(hashKeys_, hashKeys_ + HASH_SLOTS, FREE_SLOT);
@@ -62,8 +96,11 @@ void LzwEncoder::Encode(const std::uint8_t *pixels, std::size_t count, PacketSin
   ClearDictionary();
   EmitCode(CLEAR_CODE);
   if (count > 0) {
+    runPixel_ = RunPixelOf(pixels, count);
+    if (runPixel_ != NO_RUN_PIXEL) runCodes_[1] = static_cast<std::uint16_t>(runPixel_);
+    longestRun_ = 1;
     int prefix = pixels[0];
-    for (std::size_t i = 1; i < count; ++i) {
+    for (std::size_t i = PassKnownRun(pixels, count, 0, prefix) + 1; i < count; ++i) {
       const int pixel = pixels[i];
       const std::int32_t key = (pixel << PIXEL_KEY_SHIFT) + prefix;
       int slot = (pixel << HASH_SHIFT) ^ prefix;
@@ -72,15 +109,21 @@ void LzwEncoder::Encode(const std::uint8_t *pixels, std::size_t count, PacketSin
         continue;
       }
       EmitCode(prefix);
-      prefix = pixel;
       if (nextFreeCode_ < CODE_LIMIT) {
+        // Codes name strings, so this prefix is the longest known run.
+        if (pixel == runPixel_ && prefix == runCodes_[longestRun_]) {
+          runCodes_[++longestRun_] = static_cast<std::uint16_t>(nextFreeCode_);
+        }
         AddString(key, slot);
       } else {
         ClearDictionary();
+        longestRun_ = 1;
         nextFreeCode_ = CLEAR_CODE + 2;
         clearPending_ = true;
         EmitCode(CLEAR_CODE);
       }
+      prefix = pixel;
+      i = PassKnownRun(pixels, count, i, prefix);
     }
     EmitCode(prefix);
   }

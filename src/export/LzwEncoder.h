@@ -64,6 +64,19 @@ class LzwEncoder {
   // LZW string construction.
   int nextFreeCode_ = CLEAR_CODE + 2;
 
+  // Runs of one pixel, the picture's background: runCodes_[n] is the code
+  // of the string of n such pixels, known for every n from 2 up to
+  // longestRun_, so that a run passes over the strings it would find one by
+  // one in a single step.
+  static constexpr int NO_RUN_PIXEL = -1;
+  static constexpr std::size_t RUN_PIXEL_RUN = 16;
+  static int RunPixelOf(const std::uint8_t *pixels, std::size_t count);
+  std::size_t PassKnownRun(const std::uint8_t *pixels, std::size_t count, std::size_t start,
+                           int &prefix) const;
+  int runPixel_ = NO_RUN_PIXEL;
+  int longestRun_ = 1;
+  std::uint16_t runCodes_[CODE_LIMIT + 1];
+
   // LZW hash table: the key of each slot's string (-1 free) and its code.
   std::int32_t hashKeys_[HASH_SLOTS];
   std::uint16_t hashCodes_[HASH_SLOTS];

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace trendel {
@@ -71,6 +72,60 @@ TEST(DeviceContexts, SelectReturnsThePreviousObjectAndSelectedObjectsSurviveDele
   // Stock objects ignore deletion.
   EXPECT_TRUE(DeleteObject(stockPen));
   EXPECT_EQ(SelectObject(canvas.dc(), stockPen), stockPen);
+}
+
+// The DC keeps the records of what it has selected; swapping one object for
+// another and deleting the DC must keep every selection count right, for
+// each kind and with one object in two DCs at once, and drawing must use
+// the object selected last.
+TEST(DeviceContexts, SelectionsAreCountedPerDcAndKind) {
+  using Make = HGDIOBJ (*)();
+  const Make makers[] = {
+      [] { return static_cast<HGDIOBJ>(CreatePen(PS_SOLID, 1, RGB(255, 0, 0))); },
+      [] { return static_cast<HGDIOBJ>(CreateSolidBrush(RGB(0, 255, 0))); },
+      [] {
+        return static_cast<HGDIOBJ>(
+            CreateFontA(12, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 16, "Arial"));
+      },
+  };
+  for (std::size_t kind = 0; kind < std::size(makers); ++kind) {
+    SCOPED_TRACE(kind);
+    Canvas first(4, 4), second(4, 4);
+    HGDIOBJ shared = makers[kind](), other = makers[kind]();
+    HGDIOBJ stock = SelectObject(first.dc(), shared);
+    SelectObject(second.dc(), shared);
+    EXPECT_EQ(SelectObject(first.dc(), other), shared);
+    EXPECT_FALSE(DeleteObject(shared));  // still in the second DC
+    EXPECT_FALSE(DeleteObject(other));
+    EXPECT_EQ(SelectObject(second.dc(), stock), shared);
+    EXPECT_TRUE(DeleteObject(shared));
+    EXPECT_EQ(SelectObject(first.dc(), stock), other);
+    EXPECT_TRUE(DeleteObject(other));
+  }
+  {
+    Canvas canvas(4, 4);
+    HPEN red = CreatePen(PS_SOLID, 1, RGB(255, 0, 0)),
+         blue = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+    HGDIOBJ stock = SelectObject(canvas.dc(), red);
+    SelectObject(canvas.dc(), blue);
+    EXPECT_TRUE(DeleteObject(red));
+    MoveToEx(canvas.dc(), 0, 1, nullptr);
+    EXPECT_TRUE(LineTo(canvas.dc(), 3, 1));
+    EXPECT_EQ(canvas.At(0, 1), 0x0000FFu);
+    SelectObject(canvas.dc(), stock);
+    EXPECT_TRUE(DeleteObject(blue));
+  }
+  // A DC that goes lets go of everything it holds.
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+  HGDIOBJ brush = CreateSolidBrush(RGB(4, 5, 6));
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 2, 2);
+  for (HGDIOBJ object : {pen, brush, static_cast<HGDIOBJ>(bitmap)}) SelectObject(dc, object);
+  EXPECT_TRUE(DeleteDC(dc));
+  for (HGDIOBJ object : {pen, brush, static_cast<HGDIOBJ>(bitmap)})
+    EXPECT_TRUE(DeleteObject(object));
+  ReleaseDC(nullptr, screen);
 }
 
 TEST(DeviceContexts, ABitmapGoesIntoOneMemoryDcAtATime) {
