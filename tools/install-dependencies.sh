@@ -7,7 +7,8 @@ set -eu
 packages="build-essential cmake pkg-config googletest libgtest-dev libbenchmark-dev
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   nlohmann-json3-dev python3 python3-pil imagemagick giflib-tools libjpeg-turbo-progs
-  clang libclang-rt-14-dev"
+  clang libclang-rt-14-dev libpng-dev python3-venv python3-pip python3-setuptools python3-wheel
+  python3-pytest python3-numpy python3-pandas"
 if [ "${1:-}" = "--windows" ]; then
   # Wine loads most X libraries at run time, so with --no-install-recommends
   # they must be named: XRender, XInput, RandR and friends, and Wine's fonts.

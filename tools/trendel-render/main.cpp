@@ -1,9 +1,10 @@
 // trendel-render: draws a graph definition through the library's exports on
-// a headless window and saves it as BMP, GIF or JPEG.
+// a headless window and saves it as PNG, GIF, JPEG or BMP.
 #include "ChartDefinition.h"
 
 #include "trendel.h"
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -25,9 +26,12 @@ constexpr int EXIT_NOT_SAVED = 3;
 const char HELP[] = R"(Usage: trendel-render [DEFINITION.json | -] [--csv DATA.csv] -o OUTPUT [--size WxH]
 
 Draws a line graph with the Trendel library and saves it. The output's
-extension picks the format, exactly as Trendel_SaveFile decides: ".gif" is a
-GIF, ".jpg" or ".jpeg" a JPEG (any letter case), anything else a BMP under
-exactly the given name.
+extension picks the format, in any letter case:
+  .png            PNG, lossless (TrendelHost_SavePng)
+  .gif            GIF, 256 colours
+  .jpg, .jpeg     JPEG, quality 100
+  anything else   BMP, 32 bits per pixel, under exactly the given name
+                  (also a name without an extension)
 
 Options:
   -o, --output FILE   the image to write (required)
@@ -179,9 +183,37 @@ std::string StagingPath(const std::string &output) {
   return directory + ".trendel-render-" + std::to_string(getpid()) + "-" + name;
 }
 
+// ".png" at the end of the name, in any case, and not as the whole name: a
+// name whose only dot is its first character has no extension.
+bool IsPngName(const std::string &path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos || dot == 0) return false;
+  std::string extension = name.substr(dot);
+  for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".png";
+}
+
 bool NonEmptyFile(const std::string &path) {
   struct stat status{};
   return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
+}
+
+// Trendel_SaveFile's formats through a staging name the command renames,
+// PNG through TrendelHost_SavePng, which does that itself.
+bool Save(const Options &options, HWND window) {
+  if (IsPngName(options.outputPath)) {
+    return TrendelHost_SavePng(window, options.outputPath.c_str(), options.size.width,
+                               options.size.height) == TRENDEL_OK;
+  }
+  const std::string staging = StagingPath(options.outputPath);
+  Trendel_SaveFile(window, staging.c_str(), options.size.width, options.size.height);
+  if (!NonEmptyFile(staging) || std::rename(staging.c_str(), options.outputPath.c_str()) != 0) {
+    std::remove(staging.c_str());
+    return false;
+  }
+  return true;
 }
 
 int Render(const Options &options, const ChartDefinition &definition) {
@@ -198,10 +230,7 @@ int Render(const Options &options, const ChartDefinition &definition) {
     status = EXIT_BAD_INPUT;
   } else {
     Trendel_DrawGraph(window);
-    const std::string staging = StagingPath(options.outputPath);
-    Trendel_SaveFile(window, staging.c_str(), options.size.width, options.size.height);
-    if (!NonEmptyFile(staging) || std::rename(staging.c_str(), options.outputPath.c_str()) != 0) {
-      std::remove(staging.c_str());
+    if (!Save(options, window)) {
       std::cerr << "trendel-render: " << options.outputPath << ": could not be written\n";
       status = EXIT_NOT_SAVED;
     }
