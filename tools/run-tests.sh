@@ -17,6 +17,37 @@ cmake -S "$root" -B "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$root/build/test" -j "$jobs"
 ctest --test-dir "$root/build/test" --output-on-failure -j "$jobs"
 
+echo "== Python package, installed into a fresh venv and tested from outside the clone"
+# Debian's interpreter and its numpy, pandas, Pillow and pytest; the package
+# builds its own libtrendel.so (Release, the library target only).
+venv="$root/build/python-venv"
+rm -rf "$venv"
+python_status=0
+/usr/bin/python3 -m venv --system-site-packages "$venv"
+env -u TRENDEL_LIBRARY TRENDEL_JOBS="$jobs" "$venv/bin/pip" install --quiet \
+  --no-build-isolation "$root/python" || python_status=1
+python_work=$(mktemp -d)
+if [ $python_status -eq 0 ]; then
+  # pytest's status 5, no tests collected, fails the tier like any other.
+  (cd "$python_work" && env -u TRENDEL_LIBRARY TRENDEL_EXPECT_INSTALLED=1 \
+    "$venv/bin/python" -m pytest -q -p no:cacheprovider --junitxml="$venv/results.xml" \
+    "$root/python/tests") || python_status=1
+fi
+rm -rf "$python_work"
+/usr/bin/python3 - "$venv/results.xml" "$python_status" <<'COUNT'
+import os, sys, xml.etree.ElementTree as ElementTree
+passed = failed = 0
+if os.path.exists(sys.argv[1]):
+    for suite in ElementTree.parse(sys.argv[1]).getroot().iter("testsuite"):
+        bad = int(suite.get("failures", 0)) + int(suite.get("errors", 0))
+        passed += int(suite.get("tests", 0)) - bad - int(suite.get("skipped", 0))
+        failed += bad
+if sys.argv[2] != "0" and failed == 0:
+    failed = 1
+print(f"Python: {passed} passed, {failed} failed")
+COUNT
+[ $python_status -eq 0 ] || exit 1
+
 echo "== portable build under the sanitizers"
 cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTRENDEL_SANITIZE=ON >/dev/null
 cmake --build "$root/build/sanitize" -j "$jobs"
