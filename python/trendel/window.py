@@ -32,8 +32,13 @@ class HeadlessWindow:
         self.close()
 
     def __del__(self) -> None:
-        if getattr(self, "_handle", None):
-            self.close()
+        # At interpreter exit the library may be gone already; the process
+        # ending frees the window anyway.
+        try:
+            if getattr(self, "_handle", None):
+                self.close()
+        except Exception:
+            pass
 
     def close(self) -> None:
         """Forgets the graph and destroys the window; later calls fail."""
