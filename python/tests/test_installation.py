@@ -20,3 +20,8 @@ def test_renders_from_another_folder(tmp_path, monkeypatch):
     monkeypatch.chdir(tmp_path)
     trendel.Chart([1, 3, 2], title="Anywhere").save("chart.png", size=(120, 90))
     assert (tmp_path / "chart.png").read_bytes().startswith(b"\x89PNG\r\n\x1a\n")
+
+
+def test_trendel_library_names_another_library(monkeypatch):
+    monkeypatch.setenv("TRENDEL_LIBRARY", "/somewhere/else/libtrendel.so")
+    assert trendel.library_path() == "/somewhere/else/libtrendel.so"
