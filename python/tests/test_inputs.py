@@ -5,7 +5,6 @@ import math
 
 import numpy
 import pandas
-import pytest
 
 import trendel
 from conftest import SALES_CATEGORIES, SALES_SERIES, SALES_VALUES, rgb_bytes
