@@ -11,6 +11,7 @@
 #include "export/LzwEncoder.h"
 #include "export/Octree.h"
 #include "export/PackedDib.h"
+#include "export/PngFile.h"
 #include "trendel.h"
 
 #include <benchmark/benchmark.h>
@@ -112,14 +113,20 @@ BENCHMARK(SaveLargeBmp)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveLargeGif)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveLargeJpeg)->Unit(benchmark::kMillisecond);
 
-// The large chart rendered as a save renders it, as red, green, blue rows.
-std::vector<std::uint8_t> LargeChartRgb() {
+// The large chart rendered as a save renders it, 0x00RRGGBB, top row first.
+std::vector<std::uint32_t> LargeChartPixels() {
   HWND window = LoadedWindow(LARGE);
   Trendel_SaveFile(window, "", LARGE.width, LARGE.height);
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(LARGE.width) * LARGE.height);
   TrendelHost_ReadClipboard(pixels.data(), LARGE.width, LARGE.height);
   Trendel_Destroy(window);
   TrendelHost_DestroyWindow(window);
+  return pixels;
+}
+
+// The large chart as red, green, blue rows.
+std::vector<std::uint8_t> LargeChartRgb() {
+  const std::vector<std::uint32_t> pixels = LargeChartPixels();
   std::vector<std::uint8_t> rgb;
   for (const std::uint32_t pixel : pixels) {
     rgb.insert(rgb.end(), {static_cast<std::uint8_t>(pixel >> 16),
@@ -137,6 +144,43 @@ void CompressLargeJpeg(benchmark::State &state) {
   unlink(path.c_str());
 }
 BENCHMARK(CompressLargeJpeg)->Unit(benchmark::kMillisecond);
+
+// PNG through TrendelHost_SavePng, rendering included like every save:
+// SaveLargeToClipboard is the rendering alone.
+void SavePng(benchmark::State &state, const ChartSize &size, const char *name) {
+  HWND window = LoadedWindow(size);
+  const std::string path = OutputPath(name);
+  for (auto _ : state) TrendelHost_SavePng(window, path.c_str(), size.width, size.height);
+  Trendel_Destroy(window);
+  TrendelHost_DestroyWindow(window);
+  unlink(path.c_str());
+}
+void SaveSmallPng(benchmark::State &state) {
+  SavePng(state, SMALL, "small.png");
+}
+void SaveLargePng(benchmark::State &state) {
+  SavePng(state, LARGE, "large.png");
+}
+BENCHMARK(SaveSmallPng)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveLargePng)->Unit(benchmark::kMillisecond);
+
+// The PNG encoder alone on the large chart's pixels (a palette image).
+void EncodeLargePng(benchmark::State &state) {
+  const std::vector<std::uint32_t> pixels = LargeChartPixels();
+  PixelRows rows;
+  rows.topRow = pixels.data();
+  rows.rowStep = LARGE.width;
+  rows.width = LARGE.width;
+  rows.height = LARGE.height;
+  std::size_t fileBytes = 0;
+  for (auto _ : state) {
+    PngBytes png;
+    EncodePng(rows, png);
+    fileBytes = png.Size();
+  }
+  state.counters["file_bytes"] = static_cast<double>(fileBytes);
+}
+BENCHMARK(EncodeLargePng)->Unit(benchmark::kMillisecond);
 
 // 0x00RRGGBB pixels of a chart-like picture, top row first.
 std::vector<std::uint32_t> ChartPixels(int width, int height) {

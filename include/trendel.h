@@ -21,6 +21,7 @@
 #ifndef TRENDEL_H
 #define TRENDEL_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef _WIN32
@@ -48,7 +49,7 @@ extern "C" {
 #define TRENDEL_NO_SERIES_NAMES (-3)     /* Trendel_SetValues: seriesNameCount below 1 */
 #define TRENDEL_NO_CATEGORIES (-4)       /* Trendel_SetValues: categoryNameCount below 1 */
 #define TRENDEL_EMPTY_MATRIX (-5)        /* Trendel_SetValues: rowCount or columnCount below 1 */
-#define TRENDEL_SAVE_FAILED (-6)         /* Trendel_SaveFile: nothing was saved */
+#define TRENDEL_SAVE_FAILED (-6)         /* a save: nothing was saved */
 
 /* A value that a series lacks in a category: the lowest finite double. */
 #define TRENDEL_MISSING_VALUE (-1.7976931348623157e308)
@@ -110,6 +111,21 @@ TRENDEL_API int32_t TrendelHost_GetClipboardSize(int32_t *width, int32_t *height
 TRENDEL_API int32_t TrendelHost_ReadClipboard(uint32_t *pixels, int32_t width, int32_t height);
 /* Where the library's message boxes go; NULL restores the default, standard error. */
 TRENDEL_API void TrendelHost_SetMessageHandler(void (*handler)(const char *text));
+
+/*
+ * PNG: the graph rendered at width x height like Trendel_SaveFile (10 for a
+ * value below 1, no tracking overlay), lossless, an 8-bit palette image when
+ * it has at most 256 colours and true colour otherwise. TrendelHost_SavePng
+ * writes fileName whatever its extension; the name then holds the complete
+ * file or what it held before. TrendelHost_EncodePng hands over a block the
+ * caller gives back with TrendelHost_FreePng. Results: 0, -1 no binding, -2
+ * no graph loaded, -6 (TRENDEL_SAVE_FAILED) nothing was saved.
+ */
+TRENDEL_API int32_t TrendelHost_SavePng(HWND window, const char *fileName, int32_t width,
+                                        int32_t height);
+TRENDEL_API int32_t TrendelHost_EncodePng(HWND window, int32_t width, int32_t height,
+                                          uint8_t **png, size_t *size);
+TRENDEL_API void TrendelHost_FreePng(uint8_t *png);
 #endif
 
 #ifdef __cplusplus

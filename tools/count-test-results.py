@@ -2,7 +2,7 @@
 """Count the results of a test tier in one line, and total the tiers.
 
 usage: count-test-results.py TIER [CTEST_JUNIT.xml [CROSS_CHECK_REPORT.txt]]
-                             [--passed N] [--failed N] [--skipped N]
+                             [--passed N] [--failed N] [--skipped N] [--pytest]
        count-test-results.py --total SUMMARY
 
 The first form prints "TIER: N passed, N failed" (", N skipped" when
@@ -13,7 +13,8 @@ failed. A CTest test whose output ends in a GoogleTest summary line
 test cases; any other CTest test counts as one check, and so does the
 cross-check of the builds when its report is given. --passed, --failed and
 --skipped add checks the caller counted itself; skipped checks never count
-as passed.
+as passed. With --pytest the JUnit file is pytest's: each test case counts
+once, and a case pytest skipped counts as skipped.
 
 The second form prints the total of a summary's lines as "N passed, N
 failed" (", N skipped" when any) and exits with 1 when anything failed.
@@ -46,6 +47,18 @@ def count_ctest(path):
     return passed, failed
 
 
+def count_pytest(path):
+    passed = failed = skipped = 0
+    for case in ElementTree.parse(path).getroot().iter("testcase"):
+        if case.find("failure") is not None or case.find("error") is not None:
+            failed += 1
+        elif case.find("skipped") is not None:
+            skipped += 1
+        else:
+            passed += 1
+    return passed, failed, skipped
+
+
 def cross_check_passed(report):
     try:
         with open(report, encoding="utf-8") as text:
@@ -60,8 +73,14 @@ def counts_text(passed, failed, skipped):
 
 
 def count_tier(arguments):
-    passed, failed = arguments.passed, arguments.failed
-    if arguments.junit is not None:
+    passed, failed, skipped = arguments.passed, arguments.failed, arguments.skipped
+    if arguments.junit is not None and not os.path.exists(arguments.junit):
+        failed += 1
+    elif arguments.junit is not None and arguments.pytest:
+        junit_passed, junit_failed, junit_skipped = count_pytest(arguments.junit)
+        passed, failed = passed + junit_passed, failed + junit_failed
+        skipped += junit_skipped
+    elif arguments.junit is not None:
         junit_passed, junit_failed = count_ctest(arguments.junit)
         passed, failed = passed + junit_passed, failed + junit_failed
     if arguments.report is not None:
@@ -69,7 +88,7 @@ def count_tier(arguments):
             passed += 1
         else:
             failed += 1
-    line = f"{arguments.tier}: {counts_text(passed, failed, arguments.skipped)}"
+    line = f"{arguments.tier}: {counts_text(passed, failed, skipped)}"
     print(line)
     summary = os.environ.get("TRENDEL_TEST_SUMMARY")
     if summary:
@@ -103,6 +122,7 @@ def main():
     parser.add_argument("report", nargs="?")
     for option in ("--passed", "--failed", "--skipped"):
         parser.add_argument(option, type=int, default=0)
+    parser.add_argument("--pytest", action="store_true")
     return count_tier(parser.parse_args())
 
 

@@ -7,7 +7,8 @@ set -eu
 packages="build-essential cmake pkg-config googletest libgtest-dev libbenchmark-dev
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   nlohmann-json3-dev python3 python3-pil imagemagick giflib-tools libjpeg-turbo-progs
-  clang libclang-rt-14-dev"
+  clang libclang-rt-14-dev libpng-dev python3-venv python3-pip python3-setuptools python3-wheel
+  python3-pytest python3-numpy python3-pandas"
 # The chart viewer (trendel-view) and its tests on a virtual screen.
 packages="$packages libsdl2-dev xvfb xauth xdotool"
 if [ "${1:-}" = "--windows" ]; then

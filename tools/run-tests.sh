@@ -1,6 +1,8 @@
 #!/bin/sh
 # Every test: installs what is needed, builds, and runs the suite in tiers:
 #   Portable      the whole suite
+#   Python        the trendel package installed into a fresh venv, its pytest
+#                 suite run from outside the clone
 #   Viewer        trendel-view of the portable build in real windows on a
 #                 virtual screen
 #   Sanitizers    the whole suite again, every program of it built with
@@ -42,6 +44,25 @@ tier_portable() {
   ctest --test-dir "$root/build/test" --output-on-failure -j "$jobs" \
     --output-junit "$root/build/test/results.xml" || status=$?
   count Portable "$root/build/test/results.xml" || status=1
+  exit $status
+}
+
+# Debian's interpreter and its numpy, pandas, Pillow and pytest; the package
+# builds its own libtrendel.so (Release, the library target only).
+tier_python() {
+  venv="$root/build/python-venv"
+  rm -rf "$venv"
+  /usr/bin/python3 -m venv --system-site-packages "$venv"
+  env -u TRENDEL_LIBRARY TRENDEL_JOBS="$jobs" "$venv/bin/pip" install --quiet \
+    --no-build-isolation "$root/python"
+  python_work=$(mktemp -d)
+  status=0
+  # pytest's status 5, no tests collected, fails the tier like any other.
+  (cd "$python_work" && env -u TRENDEL_LIBRARY TRENDEL_EXPECT_INSTALLED=1 \
+    "$venv/bin/python" -m pytest -q -p no:cacheprovider --junitxml="$venv/results.xml" \
+    "$root/python/tests") || status=1
+  rm -rf "$python_work"
+  count Python "$venv/results.xml" --pytest || status=1
   exit $status
 }
 
@@ -154,6 +175,7 @@ export TRENDEL_TEST_SUMMARY="$root/build/test-summary.txt"
 failed_tiers=0
 
 run_tier Portable tier_portable
+run_tier Python tier_python
 run_tier Viewer tier_viewer
 run_tier Sanitizers tier_sanitizers
 run_tier ThreadSanitizer tier_thread_sanitizer

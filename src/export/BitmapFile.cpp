@@ -49,6 +49,8 @@ void WriteHeaders(std::uint8_t *bytes, const BITMAP &bitmap, WORD bitCount, DWOR
   out.Dword(0);                                    // biClrImportant
 }
 
+}  // namespace
+
 // Writes all bytes to a new or truncated file; a file that cannot be
 // written completely is removed again.
 bool WriteWholeFile(const char *path, const std::uint8_t *bytes, DWORD count) {
@@ -62,8 +64,6 @@ bool WriteWholeFile(const char *path, const std::uint8_t *bytes, DWORD count) {
   DeleteFileA(path);
   return false;
 }
-
-}  // namespace
 
 // The rows are fetched before the file is created, so that a bitmap that
 // cannot be read or a size that cannot be allocated leaves no file behind;

@@ -3,6 +3,8 @@
 
 #include "platform/win32.h"
 
+#include <cstdint>
+
 namespace trendel {
 
 // Writes the bitmap as a BMP file: the 14-byte file header, a 40-byte info
@@ -12,5 +14,10 @@ namespace trendel {
 // cannot be read, memory runs out, or the file cannot be created or fully
 // written; a partly written file is deleted.
 bool WriteBitmapFile(const char *path, HBITMAP bitmap, HDC referenceDC);
+
+// Writes all bytes to a new or truncated file through the Win32 file calls,
+// the way every encoded picture reaches its file. False when the file cannot
+// be created or fully written; a partly written file is deleted.
+bool WriteWholeFile(const char *path, const std::uint8_t *bytes, DWORD count);
 
 }  // namespace trendel

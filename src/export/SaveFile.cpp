@@ -21,6 +21,7 @@
 #include "CDib.h"
 #include "GifFile.h"
 #include "JpegFile.h"
+#include "PackedDib.h"
 #include "PathText.h"
 #include "platform/FileReplacement.h"
 #include "render/Draw.h"
@@ -135,8 +136,10 @@ void DrawWithoutTracking(CGraph &graph, HDC dc, const RECT &area) {
 class OffscreenBitmap {
  public:
   OffscreenBitmap(HDC windowDC, const RECT &area)
-      : dc_(CreateCompatibleDC(windowDC)),
-        bitmap_(CreateCompatibleBitmap(windowDC, area.right, area.bottom)) {}
+      : OffscreenBitmap(windowDC, CreateCompatibleBitmap(windowDC, area.right, area.bottom)) {}
+  // Takes over a bitmap made by the caller.
+  OffscreenBitmap(HDC windowDC, HBITMAP bitmap)
+      : dc_(CreateCompatibleDC(windowDC)), bitmap_(bitmap) {}
   ~OffscreenBitmap() {
     if (dc_ != nullptr) DeleteDC(dc_);
     if (bitmap_ != nullptr) DeleteObject(bitmap_);
@@ -162,11 +165,16 @@ class OffscreenBitmap {
   HBITMAP bitmap_;
 };
 
+// The size rule of every save.
+RECT ImageArea(std::int32_t width, std::int32_t height) {
+  return RECT{0, 0, width > 0 ? width : DEFAULT_SIDE, height > 0 ? height : DEFAULT_SIDE};
+}
+
 }  // namespace
 
 bool SaveGraphImage(CGraph &graph, HWND window, HDC windowDC, const char *fileName,
                     std::int32_t width, std::int32_t height) {
-  const RECT area{0, 0, width > 0 ? width : DEFAULT_SIDE, height > 0 ? height : DEFAULT_SIDE};
+  const RECT area = ImageArea(width, height);
   OffscreenBitmap offscreen(windowDC, area);
   if (!offscreen.Draw(graph, area)) return false;
 
@@ -187,6 +195,33 @@ bool SaveGraphImage(CGraph &graph, HWND window, HDC windowDC, const char *fileNa
     });
   }
   return SaveThroughDib(name, format, offscreen.Bitmap(), windowDC);
+}
+
+RenderedPixels::~RenderedPixels() {
+  if (bitmap_ != nullptr) DeleteObject(bitmap_);
+}
+
+// A top-down DIB section, so that the pixels can be read where they were
+// drawn, without a copy.
+bool RenderedPixels::Render(CGraph &graph, HDC windowDC, std::int32_t width, std::int32_t height) {
+  const RECT area = ImageArea(width, height);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = INFO_HEADER_BYTES;
+  format.bmiHeader.biWidth = area.right;
+  format.bmiHeader.biHeight = -area.bottom;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  void *bits = nullptr;
+  OffscreenBitmap offscreen(windowDC,
+                            CreateDIBSection(windowDC, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!offscreen.Draw(graph, area)) return false;
+  bitmap_ = offscreen.Bitmap();
+  offscreen.GiveAway();
+  topRow_ = static_cast<const std::uint32_t *>(bits);
+  width_ = area.right;
+  height_ = area.bottom;
+  return true;
 }
 
 }  // namespace trendel

@@ -28,7 +28,7 @@ class TrendelRender(unittest.TestCase):
 
     def test_the_extension_picks_the_format(self):
         for name, format_name in [("a.gif", "GIF"), ("b.GIF", "GIF"), ("c.jpg", "JPEG"),
-                                  ("d.JPEG", "JPEG"), ("e.bmp", "BMP"), ("f.png", "BMP"),
+                                  ("d.JPEG", "JPEG"), ("e.bmp", "BMP"), ("f.png", "PNG"), ("F.PNG", "PNG"),
                                   ("g", "BMP")]:
             result = render(DEFINITION, "-o", self.path(name), "--size", "321x123")
             self.assertEqual(result.returncode, 0, result.stderr)

@@ -1,10 +1,11 @@
 // trendel-render: draws a graph definition through the library's exports on
-// a headless window and saves it as BMP, GIF or JPEG.
+// a headless window and saves it as PNG, GIF, JPEG or BMP.
 #include "ChartLoading.h"
 #include "DefinitionFiles.h"
 
 #include "trendel.h"
 
+#include <cctype>
 #include <iostream>
 #include <string>
 
@@ -19,10 +20,14 @@ constexpr int EXIT_NOT_SAVED = 3;
 const char HELP_HEAD[] = R"(Usage: trendel-render [DEFINITION.json | -] [--csv DATA.csv] -o OUTPUT [--size WxH]
 
 Draws a line graph with the Trendel library and saves it. The output's
-extension picks the format, exactly as Trendel_SaveFile decides: ".gif" is a
-GIF, ".jpg" or ".jpeg" a JPEG (any letter case), anything else a BMP under
-exactly the given name. An existing file is replaced only by a complete
-image; a device or a pipe (-o /dev/stdout) is written directly.
+extension picks the format, in any letter case:
+  .png            PNG, lossless (TrendelHost_SavePng)
+  .gif            GIF, 256 colours
+  .jpg, .jpeg     JPEG, quality 100
+  anything else   BMP, 32 bits per pixel, under exactly the given name
+                  (also a name without an extension)
+An existing file is replaced only by a complete image; a device or a pipe
+(-o /dev/stdout) is written directly.
 
 Options:
   -o, --output FILE   the image to write (required)
@@ -81,6 +86,31 @@ Options ParseArguments(int argc, char **argv) {
   return options;
 }
 
+// ".png" at the end of the name, in any case, and not as the whole name: a
+// name whose only dot is its first character has no extension.
+bool IsPngName(const std::string &path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos || dot == 0) return false;
+  std::string extension = name.substr(dot);
+  for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".png";
+}
+
+// PNG through TrendelHost_SavePng, every other format through
+// Trendel_SaveFile. Either replaces the output in one step or leaves it as
+// it was.
+bool Save(const Options &options, HWND window) {
+  const char *path = options.outputPath.c_str();
+  const int32_t width = options.size.width;
+  const int32_t height = options.size.height;
+  const int32_t result = IsPngName(options.outputPath)
+                             ? TrendelHost_SavePng(window, path, width, height)
+                             : Trendel_SaveFile(window, path, width, height);
+  return result == TRENDEL_OK;
+}
+
 int Render(const Options &options, const ChartDefinition &definition) {
   HWND window = TrendelHost_CreateWindow(options.size.width, options.size.height);
   if (window == nullptr) {
@@ -95,9 +125,7 @@ int Render(const Options &options, const ChartDefinition &definition) {
     status = EXIT_BAD_INPUT;
   } else {
     Trendel_DrawGraph(window);
-    // The library replaces the output in one step, or leaves it as it was.
-    if (Trendel_SaveFile(window, options.outputPath.c_str(), options.size.width,
-                         options.size.height) != TRENDEL_OK) {
+    if (!Save(options, window)) {
       std::cerr << "trendel-render: " << options.outputPath << ": could not be written\n";
       status = EXIT_NOT_SAVED;
     }

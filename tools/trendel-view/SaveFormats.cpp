@@ -14,15 +14,21 @@ bool NonEmptyFile(const std::string &path) {
   return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
 }
 
-// Trendel_SaveFile reports success whenever the window has a graph; whether a
-// file came out shows only on the disk.
+// The library answers TRENDEL_SAVE_FAILED when nothing was saved; the check
+// on the disk also catches a name the library read as another format.
 bool SaveThroughLibrary(HWND chart, const std::string &path, std::int32_t width,
                         std::int32_t height) {
   return Trendel_SaveFile(chart, path.c_str(), width, height) == TRENDEL_OK && NonEmptyFile(path);
 }
 
+bool SavePng(HWND chart, const std::string &path, std::int32_t width, std::int32_t height) {
+  return TrendelHost_SavePng(chart, path.c_str(), width, height) == TRENDEL_OK &&
+         NonEmptyFile(path);
+}
+
 // The first entry is the default.
 constexpr SaveFormat SAVE_FORMATS[] = {
+    {"png", ".png", SavePng},
     {"gif", ".gif", SaveThroughLibrary},
     {"jpeg", ".jpg", SaveThroughLibrary},
     {"bmp", ".bmp", SaveThroughLibrary},
