@@ -62,7 +62,12 @@ def counts_text(passed, failed, skipped):
 def count_tier(arguments):
     passed, failed = arguments.passed, arguments.failed
     if arguments.junit is not None:
-        junit_passed, junit_failed = count_ctest(arguments.junit)
+        try:
+            junit_passed, junit_failed = count_ctest(arguments.junit)
+        except (OSError, ElementTree.ParseError) as error:
+            # CTest did not run, or died while writing: one failed check.
+            print(f"{arguments.junit}: {error}", file=sys.stderr)
+            junit_passed, junit_failed = 0, 1
         passed, failed = passed + junit_passed, failed + junit_failed
     if arguments.report is not None:
         if cross_check_passed(arguments.report):
