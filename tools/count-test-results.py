@@ -44,7 +44,7 @@ def count_ctest(path):
             passed += 1
         else:
             failed += 1
-    return passed, failed
+    return passed, failed, 0
 
 
 def count_pytest(path):
@@ -74,15 +74,16 @@ def counts_text(passed, failed, skipped):
 
 def count_tier(arguments):
     passed, failed, skipped = arguments.passed, arguments.failed, arguments.skipped
-    if arguments.junit is not None and not os.path.exists(arguments.junit):
-        failed += 1
-    elif arguments.junit is not None and arguments.pytest:
-        junit_passed, junit_failed, junit_skipped = count_pytest(arguments.junit)
-        passed, failed = passed + junit_passed, failed + junit_failed
-        skipped += junit_skipped
-    elif arguments.junit is not None:
-        junit_passed, junit_failed = count_ctest(arguments.junit)
-        passed, failed = passed + junit_passed, failed + junit_failed
+    if arguments.junit is not None:
+        counter = count_pytest if arguments.pytest else count_ctest
+        try:
+            junit_counts = counter(arguments.junit)
+        except (OSError, ElementTree.ParseError) as error:
+            # The runner did not run, or died while writing: one failed check.
+            print(f"{arguments.junit}: {error}", file=sys.stderr)
+            junit_counts = (0, 1, 0)
+        passed, failed, skipped = (ours + theirs for ours, theirs in
+                                   zip((passed, failed, skipped), junit_counts))
     if arguments.report is not None:
         if cross_check_passed(arguments.report):
             passed += 1

@@ -119,6 +119,9 @@ windows_tier() {
   name="$architecture Windows"
   build="$root/build/windows"
   tests="$build/$architecture"
+  cross_check="$root/build/cross-check/$architecture"
+  # Results of an earlier run must not stand in for checks that did not run.
+  rm -f "$tests/results.xml" "$cross_check/report.txt"
   TRENDEL_JOBS=$jobs "$root/tools/build-windows.sh" "$build" "$architecture"
   "$root/tools/wine-prefix.sh" "$build/wineprefix"
   status=0
@@ -138,9 +141,8 @@ windows_tier() {
     status=0
     ctest --test-dir "$1" --output-on-failure --output-junit "$1/results.xml" || status=1
     "$2/tools/cross-check.sh" "$2/build/test" "$1" "$3" || status=1
-    exit $status' windows-tier "$tests" "$root" "$root/build/cross-check/$architecture" ||
-    status=$?
-  count "$name" "$tests/results.xml" "$root/build/cross-check/$architecture/report.txt" || status=1
+    exit $status' windows-tier "$tests" "$root" "$cross_check" || status=$?
+  count "$name" "$tests/results.xml" "$cross_check/report.txt" || status=1
   exit $status
 }
 
