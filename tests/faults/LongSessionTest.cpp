@@ -36,6 +36,11 @@ constexpr int WARM_UP_CYCLES = CYCLES_PER_GRAPH * GRAPHS;
 constexpr int WIDTH = 64;
 constexpr int HEIGHT = 48;
 const char *const NAMES[] = {"cycle.bmp", "cycle.gif", "cycle.jpg", ""};
+// A leak of even one byte a cycle grows the heap by thousands of bytes over
+// the measured cycles. A few dozen bytes allocated once, at a moment that
+// depends on the machine's load (the C runtime's own lazily made state, seen
+// as 48 bytes in busy parallel runs), are not the library's.
+constexpr std::size_t ONE_OFF_HEAP_BYTES = 256;
 
 class LongSession : public ::testing::Test {
  protected:
@@ -87,7 +92,7 @@ TEST_F(LongSession, TenThousandDrawAndSaveCyclesLeaveNothing) {
   for (; cycle < CYCLES && !HasFatalFailure(); ++cycle) Cycle(cycle);
   EXPECT_TRUE(SameObjects(objects, portable::CountLiveObjects())) << "objects left behind";
 #ifndef TRENDEL_ALLOCATOR_SANITIZED
-  EXPECT_EQ(mallinfo2().uordblks, heap) << "heap bytes left behind";
+  EXPECT_LE(mallinfo2().uordblks, heap + ONE_OFF_HEAP_BYTES) << "heap bytes left behind";
 #else
   (void)heap;
 #endif
