@@ -11,10 +11,11 @@ TRENDEL_TEST_SUMMARY, appends the line there; it exits with 1 when anything
 failed. A CTest test whose output ends in a GoogleTest summary line
 ("PROGRAM: N passed, N failed", from tests/e2e/TestMain.cpp) counts with its
 test cases; any other CTest test counts as one check, and so does the
-cross-check of the builds when its report is given. --passed, --failed and
---skipped add checks the caller counted itself; skipped checks never count
-as passed. With --pytest the JUnit file is pytest's: each test case counts
-once, and a case pytest skipped counts as skipped.
+cross-check of the builds when its report is given; a test CTest skipped
+counts as skipped. --passed, --failed and --skipped add checks the caller
+counted itself; skipped checks never count as passed. With --pytest the
+JUnit file is pytest's: each test case counts once, and a case pytest
+skipped counts as skipped.
 
 The second form prints the total of a summary's lines as "N passed, N
 failed" (", N skipped" when any) and exits with 1 when anything failed.
@@ -30,8 +31,13 @@ TIER_LINE = re.compile(r"^.+: (\d+) passed, (\d+) failed(?:, (\d+) skipped)?$")
 
 
 def count_ctest(path):
-    passed = failed = 0
+    passed = failed = skipped = 0
     for case in ElementTree.parse(path).getroot().iter("testcase"):
+        # A test that told CTest it could not run here (SKIP_RETURN_CODE) is
+        # skipped, never passed.
+        if case.get("status") == "notrun" and case.find("skipped") is not None:
+            skipped += 1
+            continue
         ok = case.get("status") == "run" and case.find("failure") is None
         output = case.findtext("system-out") or ""
         summaries = SUMMARY.findall(output)
@@ -44,7 +50,7 @@ def count_ctest(path):
             passed += 1
         else:
             failed += 1
-    return passed, failed, 0
+    return passed, failed, skipped
 
 
 def count_pytest(path):
