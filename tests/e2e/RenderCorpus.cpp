@@ -8,6 +8,7 @@
 // one "left top right bottom" line per text.
 #include "ChartDefinition.h"
 #include "TestWindow.h"
+#include "support/DefinitionArguments.h"
 #include "support/TestGraphs.h"
 
 #ifdef _WIN32
@@ -23,7 +24,7 @@
 namespace {
 
 using trendel::cli::ChartDefinition;
-using trendel::testing::GraphArguments;
+using trendel::testing::ArgumentsFromDefinition;
 using trendel::testing::Image;
 using trendel::testing::TestWindow;
 
@@ -33,34 +34,6 @@ std::string ReadAll(const std::string &path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-GraphArguments Arguments(const ChartDefinition &chart) {
-  GraphArguments arguments;
-  arguments.kind = chart.kind;
-  arguments.title = chart.title;
-  arguments.labelAngle = chart.labelAngle;
-  arguments.categoryAxisTitle = chart.categoryAxisTitle;
-  arguments.valueAxisTitle = chart.valueAxisTitle;
-  arguments.legendTitle = chart.legendTitle;
-  arguments.seriesNames = chart.seriesNames;
-  arguments.seriesColors = chart.seriesColors;
-  arguments.sortCategories = chart.sortCategories ? 1 : 0;
-  arguments.rangeMin = chart.rangeMin;
-  arguments.rangeMax = chart.rangeMax;
-  arguments.showGrid = chart.showGrid ? 1 : 0;
-  arguments.scaleMode = chart.scaleMode;
-  arguments.step = chart.step;
-  arguments.stepCount = chart.stepCount;
-  arguments.pointMarkers = chart.pointMarkers ? 1 : 0;
-  arguments.categoryNames = chart.categoryNames;
-  arguments.values.clear();
-  for (const auto &row : chart.values) {
-    arguments.values.insert(arguments.values.end(), row.begin(), row.end());
-  }
-  arguments.rowCount = static_cast<std::int32_t>(chart.values.size());
-  arguments.columnCount = static_cast<std::int32_t>(chart.categoryNames.size());
-  return arguments;
-}
-
 // Draws one entry and writes its files; false with a message on failure.
 bool Render(const std::string &corpus, const std::string &output, const std::string &name,
             const trendel::cli::ImageSize &size) {
@@ -68,7 +41,7 @@ bool Render(const std::string &corpus, const std::string &output, const std::str
   const std::string stem =
       output + "/" + name + "-" + std::to_string(size.width) + "x" + std::to_string(size.height);
   TestWindow window(size.width, size.height);
-  const std::int32_t loaded = Arguments(chart).Load(window.Handle());
+  const std::int32_t loaded = ArgumentsFromDefinition(chart).Load(window.Handle());
   const std::int32_t drawn = Trendel_DrawGraph(window.Handle());
   Trendel_Destroy(window.Handle());
   if (loaded != TRENDEL_OK || drawn != TRENDEL_OK) {

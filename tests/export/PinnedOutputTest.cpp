@@ -11,6 +11,7 @@
 #include "Decoders.h"
 
 #include "support/Ppm.h"
+#include "support/DefinitionArguments.h"
 #include "support/TestGraphs.h"
 #include "trendel.h"
 
@@ -49,38 +50,10 @@ std::uint64_t HashFile(const std::string &path) {
   return bytes.empty() ? 0 : Hash(bytes.data(), bytes.size());
 }
 
-GraphArguments FromDefinition(const cli::ChartDefinition &definition) {
-  GraphArguments arguments;
-  arguments.kind = definition.kind;
-  arguments.title = definition.title;
-  arguments.labelAngle = definition.labelAngle;
-  arguments.categoryAxisTitle = definition.categoryAxisTitle;
-  arguments.valueAxisTitle = definition.valueAxisTitle;
-  arguments.legendTitle = definition.legendTitle;
-  arguments.seriesNames = definition.seriesNames;
-  arguments.seriesColors = definition.seriesColors;
-  arguments.sortCategories = definition.sortCategories ? 1 : 0;
-  arguments.rangeMin = definition.rangeMin;
-  arguments.rangeMax = definition.rangeMax;
-  arguments.showGrid = definition.showGrid ? 1 : 0;
-  arguments.scaleMode = definition.scaleMode;
-  arguments.step = definition.step;
-  arguments.stepCount = definition.stepCount;
-  arguments.pointMarkers = definition.pointMarkers ? 1 : 0;
-  arguments.categoryNames = definition.categoryNames;
-  arguments.values.clear();
-  for (const auto &row : definition.values) {
-    arguments.values.insert(arguments.values.end(), row.begin(), row.end());
-  }
-  arguments.rowCount = static_cast<std::int32_t>(definition.values.size());
-  arguments.columnCount = static_cast<std::int32_t>(definition.categoryNames.size());
-  return arguments;
-}
-
 GraphArguments ExampleChart(const std::string &name) {
   const std::vector<std::uint8_t> bytes =
       ReadBytes(std::string(TRENDEL_EXAMPLE_CHARTS) + "/" + name + ".json");
-  return FromDefinition(cli::ParseDefinition(std::string(bytes.begin(), bytes.end())));
+  return ArgumentsFromDefinition(cli::ParseDefinition(std::string(bytes.begin(), bytes.end())));
 }
 
 // The benchmarks' chart: smooth overlapping waves, grid, markers and legend.
