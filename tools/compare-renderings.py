@@ -24,7 +24,10 @@ import sys
 from PIL import Image
 
 TEXT_MARGIN = 2
-MINIMUM_SHARE = 99.0
+# Glyphs differ between FreeType and GDI inside text cells only; both DLLs
+# agree with the portable build on well over 99.9 % of the corpus's pixels
+# (99.99 % for x64, rotated text making most of the rest).
+MINIMUM_SHARE = 99.9
 GEOMETRY_COLOUR = (255, 0, 0)
 TEXT_COLOUR = (255, 200, 0)
 
