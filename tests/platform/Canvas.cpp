@@ -14,7 +14,7 @@ Canvas::Canvas(int width, int height, COLORREF background) : width_(width), heig
   ReleaseDC(nullptr, screen);
   previous_ = SelectObject(dc_, bitmap_);
   auto *record = portable::FindBitmap(bitmap_);
-  bits_ = reinterpret_cast<std::uint32_t *>(record->bits.get());
+  bits_ = reinterpret_cast<std::uint32_t *>(record->WrittenBits());
   const std::uint32_t pixel = (GetRValue(background) << 16) | (GetGValue(background) << 8) |
                               GetBValue(background);
   std::fill(bits_, bits_ + width * height, pixel);

@@ -170,6 +170,111 @@ TEST(DeviceContexts, NewCompatibleBitmapsAreBlackAndReportThemselves) {
   ReleaseDC(nullptr, screen);
 }
 
+// Large freed blocks are kept for the next bitmap of their size, so a new
+// bitmap whose black was never written would show the last one's pixels.
+// Every kept block of the test's size is first left full of red.
+constexpr int KEPT_SIDE = 128;
+constexpr COLORREF RED = RGB(255, 0, 0);
+
+void LeaveRedBlocks(HDC screen) {
+  constexpr int KEPT_BLOCKS = 8;
+  HDC dc = CreateCompatibleDC(screen);
+  HPEN pen = CreatePen(PS_SOLID, 1, RED);
+  HBRUSH brush = CreateSolidBrush(RED);
+  HGDIOBJ previousPen = SelectObject(dc, pen);
+  HGDIOBJ previousBrush = SelectObject(dc, brush);
+  HGDIOBJ previousBitmap = nullptr;
+  std::vector<HBITMAP> bitmaps;
+  for (int i = 0; i < KEPT_BLOCKS; ++i) {
+    bitmaps.push_back(CreateCompatibleBitmap(screen, KEPT_SIDE, KEPT_SIDE));
+    HGDIOBJ replaced = SelectObject(dc, bitmaps.back());
+    if (i == 0) previousBitmap = replaced;
+    Rectangle(dc, 0, 0, KEPT_SIDE, KEPT_SIDE);
+  }
+  SelectObject(dc, previousBitmap);
+  SelectObject(dc, previousPen);
+  SelectObject(dc, previousBrush);
+  for (HBITMAP bitmap : bitmaps) DeleteObject(bitmap);
+  DeleteObject(pen);
+  DeleteObject(brush);
+  DeleteDC(dc);
+}
+
+// 0x00RRGGBB pixels of a 32-bit bitmap, top row first, read with GetDIBits.
+std::vector<std::uint32_t> ReadBack(HDC screen, HBITMAP bitmap) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = KEPT_SIDE;
+  info.bmiHeader.biHeight = -KEPT_SIDE;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint32_t> pixels(KEPT_SIDE * KEPT_SIDE, 0xDEADBEEF);
+  EXPECT_EQ(GetDIBits(screen, bitmap, 0, KEPT_SIDE, pixels.data(), &info, DIB_RGB_COLORS),
+            KEPT_SIDE);
+  return pixels;
+}
+
+// Whatever comes first into a new bitmap, it sees black, and any pixel it
+// leaves alone stays black; a box over the whole bitmap leaves none.
+TEST(DeviceContexts, NewBitmapsAreBlackWhateverComesFirst) {
+  constexpr COLORREF BLUE = RGB(0, 0, 255), GREEN = RGB(0, 255, 0);
+  struct Case {
+    const char *name;
+    int penStyle;
+    int penWidth;
+    void (*call)(HDC dc);
+    std::uint32_t expectedCorner;  // pixel (0, 0) afterwards
+    std::uint32_t expectedMiddle;  // pixel (64, 64) afterwards
+  };
+  const Case cases[] = {
+      {"nothing", PS_SOLID, 1, [](HDC) {}, 0x000000, 0x000000},
+      {"box over part", PS_SOLID, 1, [](HDC dc) { Rectangle(dc, 1, 1, 10, 10); }, 0x000000,
+       0x000000},
+      {"box over all", PS_SOLID, 1,
+       [](HDC dc) { Rectangle(dc, -5, -5, KEPT_SIDE + 5, KEPT_SIDE + 5); }, 0x00FF00, 0x00FF00},
+      {"reversed box over all", PS_SOLID, 0,
+       [](HDC dc) { Rectangle(dc, KEPT_SIDE, KEPT_SIDE, 0, 0); }, 0x0000FF, 0x00FF00},
+      {"wide pen box over all", PS_SOLID, 3,
+       [](HDC dc) { Rectangle(dc, -5, -5, KEPT_SIDE + 5, KEPT_SIDE + 5); }, 0x00FF00, 0x00FF00},
+      {"refused dotted box", PS_DOT, 1, [](HDC dc) { Rectangle(dc, 0, 0, KEPT_SIDE, KEPT_SIDE); },
+       0x000000, 0x000000},
+      {"line", PS_SOLID, 1,
+       [](HDC dc) {
+         MoveToEx(dc, 0, 0, nullptr);
+         LineTo(dc, 10, 0);
+       },
+       0x0000FF, 0x000000},
+      {"copy within", PS_SOLID, 1, [](HDC dc) { BitBlt(dc, 60, 60, 8, 8, dc, 0, 0, SRCCOPY); },
+       0x000000, 0x000000},
+  };
+  HDC screen = GetDC(nullptr);
+  for (const Case &test : cases) {
+    SCOPED_TRACE(test.name);
+    LeaveRedBlocks(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, KEPT_SIDE, KEPT_SIDE);
+    HDC dc = CreateCompatibleDC(screen);
+    HPEN pen = CreatePen(test.penStyle, test.penWidth, BLUE);
+    HBRUSH brush = CreateSolidBrush(GREEN);
+    HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ previousPen = SelectObject(dc, pen);
+    HGDIOBJ previousBrush = SelectObject(dc, brush);
+    test.call(dc);
+    SelectObject(dc, previousBitmap);
+    SelectObject(dc, previousPen);
+    SelectObject(dc, previousBrush);
+    const std::vector<std::uint32_t> pixels = ReadBack(screen, bitmap);
+    EXPECT_EQ(pixels[0], test.expectedCorner);
+    EXPECT_EQ(pixels[64 * KEPT_SIDE + 64], test.expectedMiddle);
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0xFF0000u), 0);
+    DeleteObject(pen);
+    DeleteObject(brush);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  ReleaseDC(nullptr, screen);
+}
+
 // Fills seed a few pixels and copy the filled part onto what follows,
 // doubling it: every length must come out whole, with nothing written past
 // either end, across the seed and the doublings.

@@ -150,7 +150,7 @@ PixelRows RowsOf(const Bitmap &bitmap) {
   rows.bitCount = bitmap.bitCount;
   rows.topDown = bitmap.topDown;
   rows.stride = bitmap.stride;
-  rows.bits = bitmap.bits.get();
+  rows.bits = bitmap.WrittenBits();
   rows.colorTable = bitmap.colorTable.data();
   rows.topBytesClear = !bitmap.isDibSection;
   SetChannels(rows, bitmap.compression, bitmap.colorMasks);
@@ -485,7 +485,8 @@ std::unique_ptr<Bitmap> NewSurfaceBitmap(long long width, long long height, std:
     bitmap->stride = static_cast<std::size_t>(width) * 4;
     const auto count = static_cast<std::size_t>(width * height);
     if (pixel == 0) {
-      bitmap->bits = NewBlock(count * 4, BlockContents::Zeros);
+      bitmap->bits = NewBlock(count * 4, BlockContents::Undefined);
+      bitmap->blackUnwritten = true;
     } else {
       bitmap->bits = NewBlock(count * 4, BlockContents::Undefined);
       FillPixels(reinterpret_cast<std::uint32_t *>(bitmap->bits.get()), count, pixel);

@@ -9,6 +9,7 @@
 #include "Win32Api.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,11 +83,27 @@ struct Bitmap final : ObjectRecord {
   std::size_t stride = 0;           // bytes per row, a multiple of 4
   Block bits;
   HDC selectedInto = nullptr;
+  // A new compatible bitmap is black, but its black is not written at once:
+  // a drawing pass covers the whole bitmap with its background first thing,
+  // and black written only to be covered costs a full pass over memory.
+  // While this is set the bits are undefined and the bitmap reads as black.
+  // Rectangle clears it when it is about to paint every pixel.
+  mutable bool blackUnwritten = false;
+
+  // The bits, with any unwritten black written first. Whatever reads or
+  // writes pixels goes through here or through Row.
+  std::uint8_t *WrittenBits() const {
+    if (blackUnwritten) {
+      std::memset(bits.get(), 0, stride * static_cast<std::size_t>(height));
+      blackUnwritten = false;
+    }
+    return bits.get();
+  }
 
   // Row y counted from the top of the picture.
   std::uint8_t *Row(LONG y) const {
     const LONG storedRow = topDown ? y : height - 1 - y;
-    return bits.get() + static_cast<std::size_t>(storedRow) * stride;
+    return WrittenBits() + static_cast<std::size_t>(storedRow) * stride;
   }
 };
 

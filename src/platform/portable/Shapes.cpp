@@ -237,6 +237,19 @@ void PaintMarker(const Surface &surface, long long left, long long top, std::uin
   surface.Put(left + 1, top + 2, penPixel);
 }
 
+// A one-pixel solid frame round the brush paints every pixel of its box, so
+// when the box holds the whole target its unwritten black would only be
+// covered: the bitmap's background fill at the start of a drawing pass.
+void SkipUnwrittenBlackUnder(const DeviceContext &context, const Pen &pen, long long left,
+                             long long top, long long right, long long bottom) {
+  const Bitmap *target = TargetBitmapOf(context);
+  if (target == nullptr || pen.style != PS_SOLID || PenWidth(pen) != 1) return;
+  if (std::min(left, right) <= 0 && std::min(top, bottom) <= 0 &&
+      std::max(left, right) >= target->width && std::max(top, bottom) >= target->height) {
+    target->blackUnwritten = false;
+  }
+}
+
 }  // namespace
 
 namespace trendel::portable {
@@ -276,6 +289,9 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   if (context == nullptr) return FALSE;
   const Pen *pen = context->penRecord;
   const Brush *brush = context->brushRecord;
+  if (pen != nullptr && brush != nullptr) {
+    SkipUnwrittenBlackUnder(*context, *pen, left, top, right, bottom);
+  }
   const std::optional<Surface> surface = SurfaceOf(*context);
   if (pen == nullptr || brush == nullptr || !surface) return FALSE;
   const long long width = PenWidth(*pen);
