@@ -14,10 +14,10 @@ constexpr std::size_t LARGE_BLOCK_BYTES = 64 * 1024;
 constexpr std::size_t KEPT_BYTES = 48 * 1024 * 1024;
 constexpr std::size_t KEPT_BLOCKS = 8;
 
-// Freed large blocks, oldest first. Process-wide like the handle table and
-// used from the same one thread. It has no destructor on purpose: bitmaps
-// and blocks that the handle table still holds at exit come back here while
-// static objects are being destroyed, and simply stay.
+// Freed large blocks, oldest first. Process-wide like the handle table, and
+// like it used only under the library's lock. It has no destructor on
+// purpose: bitmaps and blocks that the handle table still holds at exit come
+// back here while static objects are being destroyed, and simply stay.
 class KeptBlocks {
  public:
   static KeptBlocks &Instance() {

@@ -1,6 +1,7 @@
 // The handle table of the portable layer: one slot per live record, each with a
 // generation count, so that a handle stays invalid once its object is gone
-// even after the slot is reused. All calls come from the host's one thread.
+// even after the slot is reused. It is only touched under the library's lock,
+// which every export holds.
 #pragma once
 
 #include "Objects.h"

@@ -58,7 +58,8 @@ class RecycledStorage {
   // hold on to memory after an unusual burst.
   static constexpr int KEPT_BLOCKS = 16;
 
-  // Process-wide like the handle table, and used from the same one thread.
+  // Process-wide like the handle table, and like it used only under the
+  // library's lock.
   static inline FreeBlock *freeList_ = nullptr;
   static inline int freeCount_ = 0;
 };
