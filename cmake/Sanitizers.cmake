@@ -47,3 +47,24 @@ function(trendel_require_sanitizers directory)
     endif()
   endforeach()
 endfunction()
+
+# A test that runs SCRIPT with Debian's Python against this build's library
+# and the trendel package's sources. The interpreter is built without the
+# sanitizers, so under them their run-time has to be loaded first; and the
+# interpreter's own allocations for its whole life are not leaks of the
+# library. Does nothing where no system Python is found.
+function(trendel_python_host_test name script)
+  find_program(SYSTEM_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  if(NOT SYSTEM_PYTHON)
+    return()
+  endif()
+  add_test(NAME ${name} COMMAND ${SYSTEM_PYTHON} ${script})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT
+    "TRENDEL_LIBRARY=$<TARGET_FILE:trendel>;PYTHONPATH=${PROJECT_SOURCE_DIR}/python")
+  if(TRENDEL_SANITIZE)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
+                    OUTPUT_VARIABLE asan_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+                 "LD_PRELOAD=${asan_runtime}" "ASAN_OPTIONS=detect_leaks=0")
+  endif()
+endfunction()
