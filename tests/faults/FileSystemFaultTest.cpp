@@ -134,6 +134,15 @@ void ExpectClean(const ChildOutcome &outcome) {
 }
 
 // Whether this process can still write into a folder it should not.
+// Mounts a tmpfs of `size` (mount options, "size=4k") over `folder`, in a
+// mount namespace of the calling process's own, so that the mount ends with
+// the child that made it. Needs root; false with errno set otherwise.
+bool MountSmallFileSystem(const std::string &folder, const char *size) {
+  return unshare(CLONE_NEWNS) == 0 &&
+         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         mount("tmpfs", folder.c_str(), "tmpfs", 0, size) == 0;
+}
+
 bool CanWriteInto(const std::string &folder) {
   const std::string probe = folder + "/probe";
   const int descriptor = open(probe.c_str(), O_WRONLY | O_CREAT, 0666);
@@ -227,9 +236,7 @@ TEST_F(FileSystemFault, FullFileSystemLeavesNoFile) {
   ExpectClean(RunInChild(
       Privileges::Kept, [] {},
       [&] {
-        if (unshare(CLONE_NEWNS) != 0 ||
-            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("tmpfs", small.c_str(), "tmpfs", 0, SMALL_FILE_SYSTEM) != 0) {
+        if (!MountSmallFileSystem(small, SMALL_FILE_SYSTEM)) {
           return SkipBecause(std::string("cannot mount a small file system: ") +
                              std::strerror(errno));
         }
@@ -291,9 +298,7 @@ TEST_F(FileSystemFault, SavesCutShortByAFullFileSystemKeepThePreviousFile) {
   ExpectClean(RunInChild(
       Privileges::Kept, [] {},
       [&] {
-        if (unshare(CLONE_NEWNS) != 0 ||
-            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("tmpfs", small.c_str(), "tmpfs", 0, "size=16k") != 0) {
+        if (!MountSmallFileSystem(small, "size=16k")) {
           return SkipBecause(std::string("cannot mount a small file system: ") +
                              std::strerror(errno));
         }
