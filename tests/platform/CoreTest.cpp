@@ -375,6 +375,124 @@ TEST(BitBlt, OverlappingCopyWithinOneBitmap) {
   EXPECT_EQ(canvas.Map(0, 0, 3, 4), "###\n###\n...\n...\n");
 }
 
+// A copy of a whole bitmap onto a window of its size is owed, not made, until
+// one of the two is touched or the bitmap deleted. Whatever happens first,
+// each side must show exactly what a plain copy would have left there.
+class WholeCopy : public ::testing::Test {
+ protected:
+  static constexpr int SIDE = 40;
+  static constexpr std::uint32_t RED_PIXEL = 0xFF0000, BLUE_PIXEL = 0x0000FF;
+
+  void SetUp() override {
+    window_ = TrendelHost_CreateWindow(SIDE, SIDE);
+    windowDc_ = GetDC(window_);
+    bitmap_ = CreateCompatibleBitmap(windowDc_, SIDE, SIDE);
+    memoryDc_ = CreateCompatibleDC(windowDc_);
+    previousBitmap_ = SelectObject(memoryDc_, bitmap_);
+    Paint(memoryDc_, RGB(255, 0, 0), 0, 0, SIDE, SIDE);
+  }
+  void TearDown() override {
+    if (memoryDc_ != nullptr) EndBitmap();
+    ReleaseDC(window_, windowDc_);
+    TrendelHost_DestroyWindow(window_);
+  }
+
+  static void Paint(HDC dc, COLORREF color, int left, int top, int right, int bottom) {
+    HPEN pen = CreatePen(PS_SOLID, 1, color);
+    HBRUSH brush = CreateSolidBrush(color);
+    HGDIOBJ previousPen = SelectObject(dc, pen);
+    HGDIOBJ previousBrush = SelectObject(dc, brush);
+    Rectangle(dc, left, top, right, bottom);
+    SelectObject(dc, previousPen);
+    SelectObject(dc, previousBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+  }
+  void CopyToWindow() {
+    ASSERT_TRUE(BitBlt(windowDc_, 0, 0, SIDE, SIDE, memoryDc_, 0, 0, SRCCOPY));
+  }
+  void EndBitmap() {
+    SelectObject(memoryDc_, previousBitmap_);
+    DeleteDC(memoryDc_);
+    DeleteObject(bitmap_);
+    memoryDc_ = nullptr;
+  }
+  std::vector<std::uint32_t> WindowPixels() const {
+    std::vector<std::uint32_t> pixels(SIDE * SIDE);
+    EXPECT_EQ(TrendelHost_ReadPixels(window_, pixels.data(), SIDE, SIDE), 0);
+    return pixels;
+  }
+  std::uint32_t BitmapPixel(int x, int y) const {
+    Canvas probe(1, 1);
+    BitBlt(probe.dc(), 0, 0, 1, 1, memoryDc_, x, y, SRCCOPY);
+    return probe.At(0, 0);
+  }
+
+  HWND window_ = nullptr;
+  HDC windowDc_ = nullptr;
+  HDC memoryDc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previousBitmap_ = nullptr;
+};
+
+TEST_F(WholeCopy, TheWindowTakesTheBitmapsPictureWhenTheBitmapGoes) {
+  CopyToWindow();
+  EndBitmap();
+  const std::vector<std::uint32_t> pixels = WindowPixels();
+  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), RED_PIXEL), SIDE * SIDE);
+}
+
+TEST_F(WholeCopy, DrawingOnTheBitmapAfterwardsLeavesTheWindowAlone) {
+  CopyToWindow();
+  Paint(memoryDc_, RGB(0, 0, 255), 0, 0, 10, 10);
+  EXPECT_EQ(BitmapPixel(5, 5), BLUE_PIXEL);
+  EndBitmap();
+  const std::vector<std::uint32_t> pixels = WindowPixels();
+  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), RED_PIXEL), SIDE * SIDE);
+}
+
+TEST_F(WholeCopy, DrawingOnTheWindowAfterwardsLeavesTheBitmapAlone) {
+  CopyToWindow();
+  Paint(windowDc_, RGB(0, 0, 255), 0, 0, 10, 10);
+  EXPECT_EQ(BitmapPixel(5, 5), RED_PIXEL);
+  EXPECT_EQ(WindowPixels()[5 * SIDE + 5], BLUE_PIXEL);
+  EndBitmap();
+  EXPECT_EQ(WindowPixels()[5 * SIDE + 5], BLUE_PIXEL);
+}
+
+TEST_F(WholeCopy, ASecondCopyReplacesTheFirst) {
+  CopyToWindow();
+  HBITMAP blue = CreateCompatibleBitmap(windowDc_, SIDE, SIDE);
+  HDC blueDc = CreateCompatibleDC(windowDc_);
+  HGDIOBJ previous = SelectObject(blueDc, blue);
+  Paint(blueDc, RGB(0, 0, 255), 0, 0, SIDE, SIDE);
+  ASSERT_TRUE(BitBlt(windowDc_, 0, 0, SIDE, SIDE, blueDc, 0, 0, SRCCOPY));
+  EndBitmap();  // the first source goes while the second copy is owed
+  EXPECT_EQ(WindowPixels()[0], BLUE_PIXEL);
+  SelectObject(blueDc, previous);
+  DeleteDC(blueDc);
+  DeleteObject(blue);
+  const std::vector<std::uint32_t> pixels = WindowPixels();
+  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), BLUE_PIXEL), SIDE * SIDE);
+}
+
+TEST_F(WholeCopy, TheWindowCanGoFirstOrChangeSize) {
+  CopyToWindow();
+  ASSERT_EQ(TrendelHost_ResizeWindow(window_, SIDE / 2, SIDE), 0);
+  std::vector<std::uint32_t> pixels(SIDE / 2 * SIDE);
+  ASSERT_EQ(TrendelHost_ReadPixels(window_, pixels.data(), SIDE / 2, SIDE), 0);
+  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0xFFFFFFu), SIDE / 2 * SIDE);
+  EXPECT_EQ(BitmapPixel(SIDE - 1, SIDE - 1), RED_PIXEL);
+}
+
+TEST_F(WholeCopy, APartialCopyIsMadeAtOnce) {
+  ASSERT_TRUE(BitBlt(windowDc_, 0, 0, SIDE, SIDE - 1, memoryDc_, 0, 0, SRCCOPY));
+  Paint(memoryDc_, RGB(0, 0, 255), 0, 0, SIDE, SIDE);
+  const std::vector<std::uint32_t> pixels = WindowPixels();
+  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), RED_PIXEL), SIDE * (SIDE - 1));
+  EXPECT_EQ(pixels[(SIDE - 1) * SIDE], 0xFFFFFFu);
+}
+
 TEST(HostWindows, SizesPixelsAndText) {
   EXPECT_EQ(TrendelHost_CreateWindow(0, 5), nullptr);
   EXPECT_EQ(TrendelHost_CreateWindow(5, -1), nullptr);

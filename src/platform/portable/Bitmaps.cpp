@@ -31,6 +31,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 using namespace trendel::portable;
@@ -473,7 +474,66 @@ bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &
   return true;
 }
 
+// Special case: a copy of one whole bitmap onto another of the same shape,
+// both written only by this layer, as every drawing pass ends. The copy is
+// owed rather than made (Bitmap::copySource); false when the transfer is not
+// such a copy, or the source is still unwritten black, and is left to
+// TransferRows.
+bool DeferWholeCopy(Bitmap &origin, Bitmap &target, long long destinationX,
+                    long long destinationY, long long sourceLeft, long long sourceTop,
+                    long long columns, long long rows) {
+  const auto plainSurface = [](const Bitmap &bitmap) {
+    return !bitmap.isDibSection && bitmap.bitCount == 32 && bitmap.compression == BI_RGB;
+  };
+  const bool whole = destinationX == 0 && destinationY == 0 && sourceLeft == 0 &&
+                     sourceTop == 0 && columns == origin.width && rows == origin.height;
+  const bool sameShape = origin.width == target.width && origin.height == target.height &&
+                         origin.stride == target.stride && origin.topDown == target.topDown;
+  if (&origin == &target || !whole || !sameShape || !plainSurface(origin) ||
+      !plainSurface(target)) {
+    return false;
+  }
+  // Whatever the target was owed is overwritten whole; what it owes another
+  // bitmap, and anything the source owes or is owed, is settled first, so
+  // that each bitmap is in one owed copy at most.
+  if (target.copySource != nullptr) {
+    target.copySource->copyTarget = nullptr;
+    target.copySource = nullptr;
+  }
+  target.SettleCopy();
+  origin.SettleCopy();
+  if (origin.blackUnwritten) return false;
+  target.blackUnwritten = false;
+  target.copySource = &origin;
+  origin.copyTarget = &target;
+  return true;
+}
+
 }  // namespace
+
+Bitmap::~Bitmap() {
+  if (copyTarget != nullptr) {
+    // The owed picture is this bitmap's: the target takes the block whole,
+    // and its own block goes with this bitmap.
+    std::swap(copyTarget->bits, bits);
+    copyTarget->copySource = nullptr;
+  }
+  if (copySource != nullptr) copySource->copyTarget = nullptr;
+}
+
+void Bitmap::SettleCopy() const {
+  const std::size_t bytes = stride * static_cast<std::size_t>(height);
+  if (copySource != nullptr) {
+    std::memcpy(bits.get(), copySource->bits.get(), bytes);
+    copySource->copyTarget = nullptr;
+    copySource = nullptr;
+  }
+  if (copyTarget != nullptr) {
+    std::memcpy(copyTarget->bits.get(), bits.get(), bytes);
+    copyTarget->copySource = nullptr;
+    copyTarget = nullptr;
+  }
+}
 
 std::unique_ptr<Bitmap> NewSurfaceBitmap(long long width, long long height, std::uint32_t pixel) {
   if (width < 1 || height < 1 || width * height > MAX_BITMAP_BYTES / 4) return nullptr;
@@ -519,13 +579,17 @@ BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
   const DeviceContext *sourceContext = FindDeviceContext(source);
   if (destinationContext == nullptr || sourceContext == nullptr) return FALSE;
   Bitmap *target = TargetBitmapOf(*destinationContext);
-  const Bitmap *origin = TargetBitmapOf(*sourceContext);
+  Bitmap *origin = TargetBitmapOf(*sourceContext);
   if (target == nullptr || origin == nullptr) return FALSE;
 
   long long destinationX = x, destinationY = y, sourceLeft = sourceX, sourceTop = sourceY;
   long long columns = width, rows = height;
   if (!ClipAxis(destinationX, sourceLeft, columns, target->width, origin->width) ||
       !ClipAxis(destinationY, sourceTop, rows, target->height, origin->height)) {
+    return TRUE;
+  }
+  if (DeferWholeCopy(*origin, *target, destinationX, destinationY, sourceLeft, sourceTop, columns,
+                     rows)) {
     return TRUE;
   }
   std::vector<int> sourceRows, targetRows;

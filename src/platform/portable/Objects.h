@@ -89,10 +89,24 @@ struct Bitmap final : ObjectRecord {
   // While this is set the bits are undefined and the bitmap reads as black.
   // Rectangle clears it when it is about to paint every pixel.
   mutable bool blackUnwritten = false;
+  // A whole-bitmap copy that BitBlt owes, between two bitmaps of one shape
+  // (DeferWholeCopy in Bitmaps.cpp): `copySource` on the bitmap owed the
+  // picture, `copyTarget` on the bitmap it comes from. A drawing pass copies
+  // its off-screen bitmap to the window and deletes it at once, so the window
+  // simply takes the bitmap's block then, instead of 8 MB being copied. If
+  // either bitmap is touched first, the copy is made at that moment.
+  mutable Bitmap *copySource = nullptr;
+  mutable Bitmap *copyTarget = nullptr;
 
-  // The bits, with any unwritten black written first. Whatever reads or
-  // writes pixels goes through here or through Row.
+  ~Bitmap() override;
+
+  // Makes the owed copy now, on either side of it.
+  void SettleCopy() const;
+
+  // The bits, with any owed copy made and any unwritten black written first.
+  // Whatever reads or writes pixels goes through here or through Row.
   std::uint8_t *WrittenBits() const {
+    if (copySource != nullptr || copyTarget != nullptr) SettleCopy();
     if (blackUnwritten) {
       std::memset(bits.get(), 0, stride * static_cast<std::size_t>(height));
       blackUnwritten = false;
