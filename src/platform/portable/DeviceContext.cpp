@@ -3,7 +3,6 @@
 #include "DeviceContexts.h"
 #include "Handles.h"
 #include "StockObjects.h"
-#include "Surface.h"
 
 #include <initializer_list>
 #include <new>
@@ -43,33 +42,6 @@ void DestroyDeviceContext(HDC dc) {
     bitmap->selectedInto = nullptr;
   }
   HandleTable::Instance().Remove(dc);
-}
-
-std::optional<Surface> SurfaceOf(const Bitmap &bitmap) {
-  // A 32-bit DIB section with other bit fields than 0x00RRGGBB is no surface.
-  const bool plainLayout = bitmap.compression == BI_RGB ||
-                           (bitmap.colorMasks[0] == 0xFF0000 && bitmap.colorMasks[1] == 0x00FF00 &&
-                            bitmap.colorMasks[2] == 0x0000FF);
-  if (bitmap.bitCount != 32 || bitmap.bits == nullptr || !plainLayout) return std::nullopt;
-  Surface surface;
-  surface.width = bitmap.width;
-  surface.height = bitmap.height;
-  const auto rowPixels = static_cast<std::ptrdiff_t>(bitmap.stride / 4);
-  surface.origin = reinterpret_cast<std::uint32_t *>(bitmap.Row(0));
-  surface.pitch = bitmap.topDown ? rowPixels : -rowPixels;
-  return surface;
-}
-
-Bitmap *TargetBitmapOf(const DeviceContext &dc) {
-  if (dc.isMemory) return dc.bitmapRecord;
-  if (Window *window = FindWindow(dc.window)) return window->client.get();
-  return nullptr;
-}
-
-std::optional<Surface> SurfaceOf(const DeviceContext &dc) {
-  const Bitmap *bitmap = TargetBitmapOf(dc);
-  if (bitmap == nullptr) return std::nullopt;
-  return SurfaceOf(*bitmap);
 }
 
 }  // namespace trendel::portable

@@ -5,6 +5,7 @@
 // device coordinates, clip against the surface, and write spans.
 #pragma once
 
+#include "Handles.h"
 #include "Objects.h"
 
 #include <algorithm>
@@ -70,14 +71,38 @@ struct Surface {
   }
 };
 
+// These three are inline, like the handle look-up: every line, marker and
+// fill asks for its surface, tens of thousands of times in one pass.
+
 // The 32-bit view of a bitmap, or nothing for other bit counts.
-std::optional<Surface> SurfaceOf(const Bitmap &bitmap);
+inline std::optional<Surface> SurfaceOf(const Bitmap &bitmap) {
+  // A 32-bit DIB section with other bit fields than 0x00RRGGBB is no surface.
+  const bool plainLayout = bitmap.compression == BI_RGB ||
+                           (bitmap.colorMasks[0] == 0xFF0000 && bitmap.colorMasks[1] == 0x00FF00 &&
+                            bitmap.colorMasks[2] == 0x0000FF);
+  if (bitmap.bitCount != 32 || bitmap.bits == nullptr || !plainLayout) return std::nullopt;
+  Surface surface;
+  surface.width = bitmap.width;
+  surface.height = bitmap.height;
+  const auto rowPixels = static_cast<std::ptrdiff_t>(bitmap.stride / 4);
+  surface.origin = reinterpret_cast<std::uint32_t *>(bitmap.Row(0));
+  surface.pitch = bitmap.topDown ? rowPixels : -rowPixels;
+  return surface;
+}
 
 // The bitmap a device context draws into: a window's client area or the
 // bitmap selected into a memory DC. Null for a screen DC.
-Bitmap *TargetBitmapOf(const DeviceContext &dc);
+inline Bitmap *TargetBitmapOf(const DeviceContext &dc) {
+  if (dc.isMemory) return dc.bitmapRecord;
+  if (Window *window = FindWindow(dc.window)) return window->client.get();
+  return nullptr;
+}
 
 // The 32-bit surface a device context draws into, if it has one.
-std::optional<Surface> SurfaceOf(const DeviceContext &dc);
+inline std::optional<Surface> SurfaceOf(const DeviceContext &dc) {
+  const Bitmap *bitmap = TargetBitmapOf(dc);
+  if (bitmap == nullptr) return std::nullopt;
+  return SurfaceOf(*bitmap);
+}
 
 }  // namespace trendel::portable
