@@ -178,28 +178,28 @@ bool LiesOn(const Surface &surface, const LinePath &path) {
 
 // Special case: a solid one-pixel line that lies on the surface, as nearly
 // every series segment does. It needs no clipping, so the walk moves a
-// pointer, a row or column a step, with WalkSteps' error term from step 0 on.
-// The pointer ends on the end pixel, which is on the surface too.
+// pointer, a row or column a step. Its error term is WalkSteps' from step 0
+// on, mirrored for a falling minor coordinate (2 * length - 1 - remainder),
+// so that it only ever grows and one test a step finds the minor moves. The
+// pointer ends on the end pixel, which is on the surface too.
 void PaintSolidLineOn(const Surface &surface, const LinePath &path, std::uint32_t pixel) {
+  const bool falling = path.minorDelta < 0;
   const std::ptrdiff_t majorStride =
       path.xMajor ? path.majorDirection : path.majorDirection * surface.pitch;
-  const std::ptrdiff_t minorStride = path.xMajor ? surface.pitch : 1;
+  const std::ptrdiff_t minorStride = (path.xMajor ? surface.pitch : 1) * (falling ? -1 : 1);
   const long long twiceLength = 2 * path.length;
-  const long long twiceDelta = 2 * path.minorDelta;
-  long long remainder = path.length - 1;
+  const long long twiceRise = 2 * std::llabs(path.minorDelta);
+  long long remainder = falling ? path.length : path.length - 1;
   std::uint32_t *target = path.xMajor
                               ? surface.Row(static_cast<int>(path.minorStart)) + path.majorStart
                               : surface.Row(static_cast<int>(path.majorStart)) + path.minorStart;
   for (long long step = 0; step < path.length; ++step) {
     *target = pixel;
     target += majorStride;
-    remainder += twiceDelta;
+    remainder += twiceRise;
     if (remainder >= twiceLength) {
       remainder -= twiceLength;
       target += minorStride;
-    } else if (remainder < 0) {
-      remainder += twiceLength;
-      target -= minorStride;
     }
   }
 }
