@@ -230,6 +230,19 @@ void PaintRectangle(const Surface &surface, long long l, long long t, long long 
 // compares it with the walk at every clipping).
 void PaintMarker(const Surface &surface, long long left, long long top, std::uint32_t penPixel,
                  std::uint32_t brushPixel) {
+  // Special case: a marker wholly on the surface, as nearly all are, is
+  // written without testing each pixel.
+  if (surface.Contains(left, top) && surface.Contains(left + 2, top + 2)) {
+    std::uint32_t *row = surface.Row(static_cast<int>(top)) + left;
+    row[1] = penPixel;
+    row += surface.pitch;
+    row[0] = penPixel;
+    row[1] = brushPixel;
+    row[2] = penPixel;
+    row += surface.pitch;
+    row[1] = penPixel;
+    return;
+  }
   surface.Put(left + 1, top, penPixel);
   surface.Put(left, top + 1, penPixel);
   surface.Put(left + 1, top + 1, brushPixel);
