@@ -17,10 +17,11 @@ namespace trendel {
 constexpr std::int32_t ToPixel(double value) {
   constexpr double LOWEST = std::numeric_limits<std::int32_t>::min();
   constexpr double HIGHEST = std::numeric_limits<std::int32_t>::max();
+  // The common case first: one range test, which NaN fails too.
+  if (value > LOWEST && value < HIGHEST) return static_cast<std::int32_t>(value);
   if (value != value) return 0;
-  if (value <= LOWEST) return std::numeric_limits<std::int32_t>::min();
-  if (value >= HIGHEST) return std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(value);
+  return value <= LOWEST ? std::numeric_limits<std::int32_t>::min()
+                         : std::numeric_limits<std::int32_t>::max();
 }
 
 }  // namespace trendel
