@@ -53,9 +53,16 @@ std::int32_t FitTitleHeight(std::int32_t startHeight, std::size_t length, double
   return height;
 }
 
-double SlotCentre(std::int64_t k, std::int64_t count, double plotWidth, double leftX) {
-  const double spacing = plotWidth / static_cast<double>(count);
+double SlotSpacing(std::int64_t count, double plotWidth) {
+  return plotWidth / static_cast<double>(count);
+}
+
+double SlotCentreAt(std::int64_t k, double spacing, double leftX) {
   return static_cast<double>(k) * spacing - spacing * 0.5 + leftX;
+}
+
+double SlotCentre(std::int64_t k, std::int64_t count, double plotWidth, double leftX) {
+  return SlotCentreAt(k, SlotSpacing(count, plotWidth), leftX);
 }
 
 }  // namespace trendel

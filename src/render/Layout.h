@@ -34,4 +34,9 @@ std::int32_t FitTitleHeight(std::int32_t startHeight, std::size_t length, double
 // plot; category k's tick, label and points stand there.
 double SlotCentre(std::int64_t k, std::int64_t count, double plotWidth, double leftX);
 
+// The same in two steps, for a loop over the categories: the slot width
+// once, then each centre.
+double SlotSpacing(std::int64_t count, double plotWidth);
+double SlotCentreAt(std::int64_t k, double spacing, double leftX);
+
 }  // namespace trendel

@@ -44,12 +44,13 @@ void DrawOneSeries(const CGraph &graph, HDC dc, std::int32_t series, bool marker
                    std::vector<std::int32_t> &positions) {
   const auto categoryCount = static_cast<std::int64_t>(graph.categoryList.size());
   const COLORREF color = graph.GetSeriesColor(series);
+  const double spacing = SlotSpacing(categoryCount, graph.plotWidth);
+  const PointScale scale(graph);
   Point previous{0.0, 0.0};
   for (std::int64_t k = 1; k <= categoryCount; ++k) {
     const double value = graph.categoryList[static_cast<std::size_t>(k - 1)]->GetValue(series);
     const bool present = value != MISSING_VALUE;
-    const Point point{SlotCentre(k, categoryCount, graph.plotWidth, graph.leftX),
-                      PointY(graph, value)};
+    const Point point{SlotCentreAt(k, spacing, graph.leftX), scale.Y(value)};
     if (series == 0) positions.push_back(ToPixel(point.x));
 
     const OwnedObject brush(CreateSolidBrush(color));
@@ -62,21 +63,27 @@ void DrawOneSeries(const CGraph &graph, HDC dc, std::int32_t series, bool marker
 
 }  // namespace
 
-double PointY(const CGraph &graph, double value) {
-  double low = graph.valueMin;
+PointScale::PointScale(const CGraph &graph) : bottomY_(graph.bottomY) {
+  low_ = graph.valueMin;
   double high = graph.valueMax;
-  if (std::isinf(high - low)) {
-    low *= 0.5;
+  halved_ = std::isinf(high - low_);
+  if (halved_) {
+    low_ *= 0.5;
     high *= 0.5;
-    value *= 0.5;
   }
-  const double range = high == low ? 1.0 : high - low;
-  const double scale = (graph.plotHeight - 10) / range;
-  double height = (value - low) * scale;
-  if (value - low > 0 && height < 1) height = scale;
-  if (height > graph.bottomY) height = range * scale + 5;
-  return graph.bottomY - height;
+  range_ = high == low_ ? 1.0 : high - low_;
+  scale_ = (graph.plotHeight - 10) / range_;
 }
+
+double PointScale::Y(double value) const {
+  if (halved_) value *= 0.5;
+  double height = (value - low_) * scale_;
+  if (value - low_ > 0 && height < 1) height = scale_;
+  if (height > bottomY_) height = range_ * scale_ + 5;
+  return bottomY_ - height;
+}
+
+double PointY(const CGraph &graph, double value) { return PointScale(graph).Y(value); }
 
 // The category positions are gathered aside and replace the graph's when
 // the series are drawn, so that a pass that runs out of memory half way

@@ -19,6 +19,21 @@ namespace trendel {
 //    halves of its values, which changes no position by more than rounding.
 double PointY(const CGraph &graph, double value);
 
+// PointY with the scale worked out once, for the thousands of points of a
+// series; the arithmetic, and so every position, is the same.
+class PointScale {
+ public:
+  explicit PointScale(const CGraph &graph);
+  double Y(double value) const;
+
+ private:
+  double bottomY_;
+  double low_;
+  double range_;
+  double scale_;
+  bool halved_;
+};
+
 // Draws every series over the axes and records the x of every category,
 // then the plot's right end, in xPositions.
 void DrawLineSeries(CGraph &graph, HDC dc);
