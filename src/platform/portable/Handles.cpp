@@ -6,6 +6,8 @@
 
 namespace trendel::portable {
 
+HandleTable HandleTable::instance_;
+
 void *HandleTable::MakeHandle(std::uint32_t index, std::uint32_t generation) {
   const std::uintptr_t value =
       (static_cast<std::uintptr_t>(generation) << INDEX_BITS) | (index + 1);
@@ -23,6 +25,7 @@ void *HandleTable::Add(std::unique_ptr<ObjectRecord> record) noexcept {
       if (slots_.size() >= INDEX_MASK) return nullptr;
       freeSlots_.reserve(slots_.size() + 1);  // so that Remove never allocates
       slots_.emplace_back();
+      slotCount_ = slots_.size();
       index = static_cast<std::uint32_t>(slots_.size() - 1);
     }
   } catch (const std::bad_alloc &) {

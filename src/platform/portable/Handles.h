@@ -15,11 +15,12 @@ namespace trendel::portable {
 class HandleTable {
  public:
   // Inline, like Find below: every drawing call looks up its DC, pen, brush
-  // and bitmap here, tens of thousands of times in one pass.
-  static HandleTable &Instance() {
-    static HandleTable table;
-    return table;
-  }
+  // and bitmap here, tens of thousands of times in one pass. The table is
+  // made when the library loads, not on first use, so that no look-up pays
+  // for the test of whether it has been made yet. Nothing uses it while the
+  // library's static objects are being made, and it goes only after every
+  // object made on first use, which may still hand back records then.
+  static HandleTable &Instance() { return instance_; }
 
   // Takes ownership of the record and returns its new handle, or null when
   // memory runs out.
@@ -28,9 +29,12 @@ class HandleTable {
   // The record of a live handle, or null for a handle that names nothing.
   ObjectRecord *Find(const void *handle) const noexcept {
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
-    const std::uintptr_t indexPlusOne = value & INDEX_MASK;
-    if (indexPlusOne == 0 || indexPlusOne > slots_.size()) return nullptr;
-    const Slot &slot = slots_[indexPlusOne - 1];
+    // An index part of 0 wraps around to the largest index, which no table
+    // reaches, so one comparison refuses it along with every index past the
+    // end.
+    const std::uintptr_t index = (value & INDEX_MASK) - 1;
+    if (index >= slotCount_) return nullptr;
+    const Slot &slot = slots_[index];
     if ((value >> INDEX_BITS) != slot.generation) return nullptr;
     return slot.record.get();
   }
@@ -58,7 +62,10 @@ class HandleTable {
     std::unique_ptr<ObjectRecord> record;
     std::uint32_t generation = 1;
   };
+  static HandleTable instance_;
   std::vector<Slot> slots_;
+  // slots_.size(), kept aside: Find compares with it on every look-up.
+  std::uintptr_t slotCount_ = 0;
   std::vector<std::uint32_t> freeSlots_;
   int liveCounts_[static_cast<int>(ObjectKind::File) + 1] = {};
 };
