@@ -8,49 +8,17 @@ namespace trendel::portable {
 
 HandleTable HandleTable::instance_;
 
-void *HandleTable::MakeHandle(std::uint32_t index, std::uint32_t generation) {
-  const std::uintptr_t value =
-      (static_cast<std::uintptr_t>(generation) << INDEX_BITS) | (index + 1);
-  return reinterpret_cast<void *>(value);
-}
-
-void *HandleTable::Add(std::unique_ptr<ObjectRecord> record) noexcept {
-  if (!record) return nullptr;
-  std::uint32_t index;
+bool HandleTable::AddSlot() noexcept {
+  if (slots_.size() >= INDEX_MASK) return false;
   try {
-    if (!freeSlots_.empty()) {
-      index = freeSlots_.back();
-      freeSlots_.pop_back();
-    } else {
-      if (slots_.size() >= INDEX_MASK) return nullptr;
-      freeSlots_.reserve(slots_.size() + 1);  // so that Remove never allocates
-      slots_.emplace_back();
-      slotCount_ = slots_.size();
-      index = static_cast<std::uint32_t>(slots_.size() - 1);
-    }
+    freeSlots_.reserve(slots_.size() + 1);  // so that Remove never allocates
+    slots_.emplace_back();
   } catch (const std::bad_alloc &) {
-    return nullptr;
+    return false;
   }
-  if (!record->isStock) ++liveCounts_[static_cast<int>(record->kind)];
-  Slot &slot = slots_[index];
-  slot.record = std::move(record);
-  return MakeHandle(index, slot.generation);
-}
-
-std::unique_ptr<ObjectRecord> HandleTable::Remove(const void *handle) noexcept {
-  if (Find(handle) == nullptr) return nullptr;
-  const auto index =
-      static_cast<std::uint32_t>((reinterpret_cast<std::uintptr_t>(handle) & INDEX_MASK) - 1);
-  Slot &slot = slots_[index];
-  std::unique_ptr<ObjectRecord> record = std::move(slot.record);
-  // Generations wrap within the bits a handle has for them; 0 is skipped so
-  // that no handle value is ever 0 in its upper part either.
-  constexpr std::uint32_t GENERATION_LIMIT =
-      sizeof(void *) == 8 ? 0xFFFFFFFFu : (1u << (32 - INDEX_BITS)) - 1;
-  slot.generation = slot.generation >= GENERATION_LIMIT ? 1 : slot.generation + 1;
-  freeSlots_.push_back(index);
-  if (!record->isStock) --liveCounts_[static_cast<int>(record->kind)];
-  return record;
+  slotCount_ = slots_.size();
+  freeSlots_.push_back(static_cast<std::uint32_t>(slots_.size() - 1));
+  return true;
 }
 
 int HandleTable::CountLive(ObjectKind kind) const noexcept {

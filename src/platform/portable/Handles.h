@@ -23,8 +23,17 @@ class HandleTable {
   static HandleTable &Instance() { return instance_; }
 
   // Takes ownership of the record and returns its new handle, or null when
-  // memory runs out.
-  void *Add(std::unique_ptr<ObjectRecord> record) noexcept;
+  // memory runs out. Inline like Remove: a pass makes and deletes a pen or a
+  // brush for every point.
+  void *Add(std::unique_ptr<ObjectRecord> record) noexcept {
+    if (!record || (freeSlots_.empty() && !AddSlot())) return nullptr;
+    const std::uint32_t index = freeSlots_.back();
+    freeSlots_.pop_back();
+    if (!record->isStock) ++liveCounts_[static_cast<int>(record->kind)];
+    Slot &slot = slots_[index];
+    slot.record = std::move(record);
+    return MakeHandle(index, slot.generation);
+  }
 
   // The record of a live handle, or null for a handle that names nothing.
   ObjectRecord *Find(const void *handle) const noexcept {
@@ -46,7 +55,21 @@ class HandleTable {
   }
 
   // Ends the handle's life and hands its record back (null if it was not live).
-  std::unique_ptr<ObjectRecord> Remove(const void *handle) noexcept;
+  std::unique_ptr<ObjectRecord> Remove(const void *handle) noexcept {
+    if (Find(handle) == nullptr) return nullptr;
+    const auto index =
+        static_cast<std::uint32_t>((reinterpret_cast<std::uintptr_t>(handle) & INDEX_MASK) - 1);
+    Slot &slot = slots_[index];
+    std::unique_ptr<ObjectRecord> record = std::move(slot.record);
+    // Generations wrap within the bits a handle has for them; 0 is skipped so
+    // that no handle value is ever 0 in its upper part either.
+    constexpr std::uint32_t GENERATION_LIMIT =
+        sizeof(void *) == 8 ? 0xFFFFFFFFu : (1u << (32 - INDEX_BITS)) - 1;
+    slot.generation = slot.generation >= GENERATION_LIMIT ? 1 : slot.generation + 1;
+    freeSlots_.push_back(index);  // never allocates: AddSlot reserved room
+    if (!record->isStock) --liveCounts_[static_cast<int>(record->kind)];
+    return record;
+  }
 
   // Live records of one kind, stock objects not counted.
   int CountLive(ObjectKind kind) const noexcept;
@@ -56,7 +79,15 @@ class HandleTable {
   // pointer-sized value; 0 is never a valid handle.
   static constexpr int INDEX_BITS = 24;
   static constexpr std::uintptr_t INDEX_MASK = (std::uintptr_t{1} << INDEX_BITS) - 1;
-  static void *MakeHandle(std::uint32_t index, std::uint32_t generation);
+  static void *MakeHandle(std::uint32_t index, std::uint32_t generation) {
+    const std::uintptr_t value =
+        (static_cast<std::uintptr_t>(generation) << INDEX_BITS) | (index + 1);
+    return reinterpret_cast<void *>(value);
+  }
+
+  // Adds a slot and puts it on the free list; false when memory runs out or
+  // every index is taken.
+  bool AddSlot() noexcept;
 
   struct Slot {
     std::unique_ptr<ObjectRecord> record;
