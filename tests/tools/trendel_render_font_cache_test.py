@@ -115,6 +115,16 @@ class FontFileCache(unittest.TestCase):
         self.assertEqual(self.render("restored.bmp"), self.reference)
         self.assertEqual(self.render("warm-again.bmp"), self.reference)
 
+    def test_a_configuration_that_tests_the_program_is_not_cached(self):
+        # The cache is shared by every program, so an answer that may
+        # depend on the program's name is never kept.
+        self.write_configuration('<include ignore_missing="no">/etc/fonts/fonts.conf</include>'
+                                 '<match><test name="prgname"><string>other</string></test>'
+                                 '<edit name="family"><string>Liberation Serif</string></edit></match>',
+                                 100)
+        self.assertEqual(self.render("program.bmp"), self.reference)
+        self.assertFalse(os.path.exists(self.cache))
+
     def test_a_cache_that_cannot_be_written_is_harmless(self):
         blocker = os.path.join(self.directory, "plain-file")
         with open(blocker, "w") as out:

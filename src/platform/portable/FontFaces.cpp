@@ -31,8 +31,6 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <strings.h>
-#include <unistd.h>
-#include <climits>
 #include <cstdlib>
 #include <algorithm>
 #include <cstdio>
@@ -120,10 +118,10 @@ bool HasRelativeFolder(const std::string &paths) {
 }
 
 // The settings fontconfig's answer depends on besides its files: where it
-// finds its configuration, the user's folders, the languages it prefers, and
-// the program, which a configuration may test for. Empty when one of them
-// makes the answer depend on more than that (a configuration named relative
-// to the working folder), and then nothing is cached.
+// finds its configuration, the user's folders and the languages it prefers.
+// Empty when one of them makes the answer depend on more than that (a
+// configuration named relative to the working folder), and then nothing is
+// cached.
 std::string FontconfigEnvironment() {
   std::string environment;
   // Tab-separated settings read back unambiguously only if no value holds a
@@ -136,17 +134,35 @@ std::string FontconfigEnvironment() {
     const char *value = std::getenv(name);
     if (value != nullptr && (HasRelativeFolder(value) || !add(name, value))) return {};
   }
-  for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "FC_LANG",
-                           "LC_ALL", "LC_CTYPE", "LANG"}) {
+  for (const char *name :
+       {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "FC_LANG", "LC_ALL", "LC_CTYPE", "LANG"}) {
     const char *value = std::getenv(name);
     if (value != nullptr && !add(name, value)) return {};
   }
-  char program[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-  if (length <= 0 || !add("program", std::string(program, static_cast<std::size_t>(length)))) {
-    return {};
+  return environment.empty() ? "no settings" : environment;
+}
+
+// True when a configuration file may test the program's name, the one input
+// of fontconfig's answer the environment above leaves out. Such answers are
+// not cached, so that every program can share one cache file.
+bool ConfigurationTestsProgram(FcConfig *config) {
+  FcStrList *files = FcConfigGetConfigFiles(config);
+  if (files == nullptr) return true;
+  bool tests = false;
+  while (const FcChar8 *path = FcStrListNext(files)) {
+    std::FILE *file = std::fopen(reinterpret_cast<const char *>(path), "rb");
+    if (file == nullptr) continue;
+    // A folder of configuration files reads as empty.
+    std::string text;
+    char buffer[16384];
+    for (std::size_t length; (length = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+      text.append(buffer, length);
+    }
+    std::fclose(file);
+    tests = tests || text.find("prgname") != std::string::npos;
   }
-  return environment;
+  FcStrListDone(files);
+  return tests;
 }
 
 void AddAll(FcStrList *list, std::vector<std::string> &paths) {
@@ -257,6 +273,7 @@ class FontLibrary {
   FontFace *FaceOfWeight(int weight);
   std::unique_ptr<FontFace> Open(const FontFile &file, int weight, std::string &problem);
   bool LoadConfiguration();
+  void Remember(const std::string &family, int weight, const FontFile &file);
 
   FT_Library freetype_ = nullptr;
   FcConfig *config_ = nullptr;
@@ -310,8 +327,20 @@ std::unique_ptr<FontFace> FontLibrary::Load(const std::string &family, int weigh
     return nullptr;
   }
   auto face = Open(file, weight, problem);
-  if (face) cache_.Store(family, weight, file, WatchedPaths(config_, file));
+  if (face) Remember(family, weight, file);
   return face;
+}
+
+// The cache only saves time: running out of memory while filling it must
+// not cost the face just loaded.
+void FontLibrary::Remember(const std::string &family, int weight, const FontFile &file) {
+  try {
+    if (!ConfigurationTestsProgram(config_)) {
+      cache_.Store(family, weight, file, WatchedPaths(config_, file));
+    }
+  } catch (const std::bad_alloc &) {
+    return;
+  }
 }
 
 // Loads a face file and checks that it is the Arial-compatible face of the

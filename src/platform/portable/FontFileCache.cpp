@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 
 namespace trendel::portable {
 namespace {
@@ -166,11 +167,23 @@ std::string FontFileCache::DirectoryFromEnvironment() {
 }
 
 std::optional<FontFile> FontFileCache::Find(const std::string &family, int weight) {
-  ReadOnce();
-  for (const Answer &answer : answers_) {
-    if (answer.family == family && answer.weight == weight) return answer.file;
+  try {
+    ReadOnce();
+    for (const Answer &answer : answers_) {
+      if (answer.family == family && answer.weight == weight) return answer.file;
+    }
+  } catch (const std::bad_alloc &) {
+    TurnOff();
   }
   return std::nullopt;
+}
+
+// Out of memory half way through reading or storing, the cache may hold
+// answers whose stamps were never checked; it forgets them and stays off.
+void FontFileCache::TurnOff() {
+  filePath_.clear();
+  stamps_.clear();
+  answers_.clear();
 }
 
 // Reads the file and keeps its answers only when it is whole, written for
@@ -247,6 +260,16 @@ std::string FontFileCache::Serialise() const {
 
 bool FontFileCache::Store(const std::string &family, int weight, const FontFile &file,
                           const std::vector<std::string> &watchedPaths) {
+  try {
+    return StoreAnswer(family, weight, file, watchedPaths);
+  } catch (const std::bad_alloc &) {
+    TurnOff();
+    return false;
+  }
+}
+
+bool FontFileCache::StoreAnswer(const std::string &family, int weight, const FontFile &file,
+                                const std::vector<std::string> &watchedPaths) {
   if (filePath_.empty() || family.empty() || file.path.empty() || !IsWritableField(family) ||
       !IsWritableField(file.path)) {
     return false;

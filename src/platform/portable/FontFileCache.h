@@ -80,6 +80,9 @@ class FontFileCache {
   };
 
   void ReadOnce();
+  void TurnOff();
+  bool StoreAnswer(const std::string &family, int weight, const FontFile &file,
+                   const std::vector<std::string> &watchedPaths);
   bool Parse(const std::string &text);
   std::string Serialise() const;
 
