@@ -63,8 +63,13 @@ class FontFileCacheTest : public ::testing::Test {
   FontFileCache Cache(const std::string &environment = ENVIRONMENT) const {
     return FontFileCache(cacheFolder_, environment);
   }
-  std::vector<std::string> Watched() const {
-    return {fontPath_, configPath_, folder_ + "/missing.conf"};
+  static std::vector<PathStamp> Stamps(const std::vector<std::string> &paths) {
+    std::vector<PathStamp> stamps;
+    EXPECT_TRUE(StampPaths(paths, stamps));
+    return stamps;
+  }
+  std::vector<PathStamp> Watched() const {
+    return Stamps({fontPath_, configPath_, folder_ + "/missing.conf", configPath_});
   }
   bool StoreRegular(FontFileCache &cache) const {
     return cache.Store("Arial", 400, {fontPath_, 0}, Watched());
@@ -97,7 +102,7 @@ TEST_F(FontFileCacheTest, AnswersOfBothWeightsAreKeptTogether) {
   FontFileCache regular = Cache();
   ASSERT_TRUE(StoreRegular(regular));
   FontFileCache bold = Cache();
-  ASSERT_TRUE(bold.Store("Arial", 700, {fontPath_, 1}, {configPath_, folder_ + "/bold.conf"}));
+  ASSERT_TRUE(bold.Store("Arial", 700, {fontPath_, 1}, Stamps({configPath_, folder_ + "/bold.conf"})));
 
   FontFileCache next = Cache();
   ASSERT_TRUE(next.Find("Arial", 400));
@@ -192,9 +197,17 @@ TEST_F(FontFileCacheTest, ADamagedFileIsIgnoredAndThenRewritten) {
 
 TEST_F(FontFileCacheTest, APathModifiedAMomentAgoIsNotTrusted) {
   WriteText(configPath_, "<fontconfig><!-- just edited --></fontconfig>");
-  FontFileCache cache = Cache();
-  EXPECT_FALSE(StoreRegular(cache));
-  EXPECT_FALSE(fs::exists(cache.FilePath()));
+  std::vector<PathStamp> stamps;
+  EXPECT_FALSE(StampPaths({fontPath_, configPath_}, stamps));
+}
+
+// A process answers from the configuration it read when it started; a file
+// edited since must not be stamped as if it had been read that way.
+TEST_F(FontFileCacheTest, StampsVouchOnlyForWhatTheyHaveSeen) {
+  const std::vector<PathStamp> whenRead = Watched();
+  Age(configPath_, 50);
+  FontFileCache longRunning = Cache();
+  ASSERT_TRUE(longRunning.Store("Arial", 400, {fontPath_, 0}, whenRead));
   EXPECT_FALSE(Cache().Find("Arial", 400));
 }
 
@@ -222,7 +235,7 @@ TEST_F(FontFileCacheTest, WithoutAFolderOrAnEnvironmentNothingIsKept) {
   FontFileCache cache = Cache();
   EXPECT_FALSE(cache.Store("Ari\tal", 400, {fontPath_, 0}, Watched()));
   EXPECT_FALSE(cache.Store("Arial", 400, {fontPath_ + "\nface", 0}, Watched()));
-  EXPECT_FALSE(cache.Store("Arial", 400, {fontPath_, 0}, {configPath_ + "\n"}));
+  EXPECT_FALSE(cache.Store("Arial", 400, {fontPath_, 0}, {StampOf(configPath_ + "\n")}));
 }
 
 TEST(FontFileCacheFolder, TheEnvironmentChoosesTheFolder) {

@@ -173,16 +173,17 @@ void AddAll(FcStrList *list, std::vector<std::string> &paths) {
   FcStrListDone(list);
 }
 
-// Every path whose change could change fontconfig's answer: the font file;
-// the configuration files and folders it read, and the folders holding them
-// (where an optional file may appear); the user's optional configuration,
-// present or not; and the font folders it scanned, present or not, whose
-// modification times tell fontconfig itself when a font came or went.
-std::vector<std::string> WatchedPaths(FcConfig *config, const FontFile &file) {
-  std::vector<std::string> paths{file.path};
+// Every path besides the font file whose change could change fontconfig's
+// answer: the configuration files and folders it read, and the folders
+// holding them (where an optional file may appear); the user's optional
+// configuration, present or not; and the font folders it scanned, present or
+// not, whose modification times tell fontconfig itself when a font came or
+// went.
+std::vector<std::string> WatchedPaths(FcConfig *config) {
+  std::vector<std::string> paths;
   AddAll(FcConfigGetConfigFiles(config), paths);
   const std::size_t configurationEnd = paths.size();
-  for (std::size_t i = 1; i < configurationEnd; ++i) {
+  for (std::size_t i = 0; i < configurationEnd; ++i) {
     const std::size_t slash = paths[i].rfind('/');
     if (slash != std::string::npos && slash > 0) paths.push_back(paths[i].substr(0, slash));
   }
@@ -273,11 +274,16 @@ class FontLibrary {
   FontFace *FaceOfWeight(int weight);
   std::unique_ptr<FontFace> Open(const FontFile &file, int weight, std::string &problem);
   bool LoadConfiguration();
+  void StampConfiguration();
   void Remember(const std::string &family, int weight, const FontFile &file);
 
   FT_Library freetype_ = nullptr;
   FcConfig *config_ = nullptr;
   bool configurationTried_ = false;
+  // What the configuration's answers depend on, as it was when loaded;
+  // answers are cached only when these could be trusted.
+  std::vector<PathStamp> configurationStamps_;
+  bool configurationStamped_ = false;
   FontFileCache cache_;
   FaceSlot faces_[2];  // FW_NORMAL, FW_BOLD
   std::map<std::pair<int, int>, std::shared_ptr<const FontFaceInstance>> instances_;
@@ -300,8 +306,21 @@ bool FontLibrary::LoadConfiguration() {
   if (!configurationTried_) {
     configurationTried_ = true;
     config_ = FcInitLoadConfigAndFonts();
+    if (config_ != nullptr) StampConfiguration();
   }
   return config_ != nullptr;
+}
+
+// Stamped right after loading, so that a file edited later, while this
+// process still answers from what it read before, never gets a stamp that
+// vouches for the old answer.
+void FontLibrary::StampConfiguration() {
+  try {
+    configurationStamped_ = !ConfigurationTestsProgram(config_) &&
+                            StampPaths(WatchedPaths(config_), configurationStamps_);
+  } catch (const std::bad_alloc &) {
+    configurationStamped_ = false;
+  }
 }
 
 // A file the cache names is opened and checked like one fontconfig names
@@ -334,10 +353,10 @@ std::unique_ptr<FontFace> FontLibrary::Load(const std::string &family, int weigh
 // The cache only saves time: running out of memory while filling it must
 // not cost the face just loaded.
 void FontLibrary::Remember(const std::string &family, int weight, const FontFile &file) {
+  if (!configurationStamped_) return;
   try {
-    if (!ConfigurationTestsProgram(config_)) {
-      cache_.Store(family, weight, file, WatchedPaths(config_, file));
-    }
+    std::vector<PathStamp> stamps = configurationStamps_;
+    if (StampPaths({file.path}, stamps)) cache_.Store(family, weight, file, stamps);
   } catch (const std::bad_alloc &) {
     return;
   }

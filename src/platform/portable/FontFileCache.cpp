@@ -145,6 +145,19 @@ PathStamp StampOf(const std::string &path) {
   return stamp;
 }
 
+bool StampPaths(const std::vector<std::string> &paths, std::vector<PathStamp> &stamps) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  for (const std::string &path : paths) {
+    const bool known = std::any_of(stamps.begin(), stamps.end(),
+                                   [&](const PathStamp &stamp) { return stamp.path == path; });
+    if (known) continue;
+    stamps.push_back(StampOf(path));
+    if (IsRecent(stamps.back(), now)) return false;
+  }
+  return true;
+}
+
 FontFileCache::FontFileCache(std::string directory, std::string environment)
     : environment_(std::move(environment)) {
   if (directory.empty() || directory[0] != '/' || environment_.empty() ||
@@ -259,9 +272,9 @@ std::string FontFileCache::Serialise() const {
 }
 
 bool FontFileCache::Store(const std::string &family, int weight, const FontFile &file,
-                          const std::vector<std::string> &watchedPaths) {
+                          const std::vector<PathStamp> &stamps) {
   try {
-    return StoreAnswer(family, weight, file, watchedPaths);
+    return StoreAnswer(family, weight, file, stamps);
   } catch (const std::bad_alloc &) {
     TurnOff();
     return false;
@@ -269,31 +282,32 @@ bool FontFileCache::Store(const std::string &family, int weight, const FontFile 
 }
 
 bool FontFileCache::StoreAnswer(const std::string &family, int weight, const FontFile &file,
-                                const std::vector<std::string> &watchedPaths) {
+                                const std::vector<PathStamp> &stamps) {
   if (filePath_.empty() || family.empty() || file.path.empty() || !IsWritableField(family) ||
       !IsWritableField(file.path)) {
     return false;
   }
   ReadOnce();
-  std::vector<std::string> paths;
-  for (const PathStamp &stamp : stamps_) paths.push_back(stamp.path);
-  for (const std::string &path : watchedPaths) {
-    if (path.empty() || !IsWritableField(path)) return false;
-    bool known = false;
-    for (const std::string &kept : paths) known = known || kept == path;
-    if (!known) paths.push_back(path);
-  }
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  std::vector<PathStamp> stamps;
+  // The stored answers stay beside the new one only if every path both
+  // depend on looks the same to both.
+  std::vector<PathStamp> merged = stamps_;
   bool earlierStillHold = true;
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    stamps.push_back(StampOf(paths[i]));
-    if (IsRecent(stamps.back(), now)) return false;
-    if (i < stamps_.size() && !(stamps_[i] == stamps.back())) earlierStillHold = false;
+  for (const PathStamp &stamp : stamps) {
+    if (stamp.path.empty() || !IsWritableField(stamp.path)) return false;
+    const auto known = std::find_if(merged.begin(), merged.end(), [&](const PathStamp &kept) {
+      return kept.path == stamp.path;
+    });
+    if (known == merged.end()) {
+      merged.push_back(stamp);
+    } else if (!(*known == stamp)) {
+      earlierStillHold = false;
+    }
   }
-  if (!earlierStillHold) answers_.clear();
-  stamps_ = std::move(stamps);
+  if (!earlierStillHold) {
+    answers_.clear();
+    merged = stamps;
+  }
+  stamps_ = std::move(merged);
   answers_.erase(std::remove_if(answers_.begin(), answers_.end(),
                                 [&](const Answer &answer) {
                                   return answer.family == family && answer.weight == weight;

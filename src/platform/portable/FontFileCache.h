@@ -48,6 +48,11 @@ struct PathStamp {
 // Stamps a path as it is now.
 PathStamp StampOf(const std::string &path);
 
+// Appends the stamps of the paths not stamped yet. False when one was
+// modified too recently to trust: it may change again within the same
+// timestamp, unseen.
+bool StampPaths(const std::vector<std::string> &paths, std::vector<PathStamp> &stamps);
+
 class FontFileCache {
  public:
   // The cache for one environment (the settings that change fontconfig's
@@ -62,12 +67,12 @@ class FontFileCache {
   // The cache file is read and checked on the first call only.
   std::optional<FontFile> Find(const std::string &family, int weight);
 
-  // Remembers fontconfig's answer for a family and weight, stamped with the
-  // paths it depends on, beside the other answers still valid. False when
-  // nothing was written: the cache is off, a path was modified too recently
-  // to trust its stamp, or the file could not be written.
+  // Remembers fontconfig's answer for a family and weight with the stamps,
+  // taken when fontconfig read them, of the paths it depends on; the stored
+  // answers that agree on every shared path stay beside it. False when
+  // nothing was written: the cache is off or the file could not be written.
   bool Store(const std::string &family, int weight, const FontFile &file,
-             const std::vector<std::string> &watchedPaths);
+             const std::vector<PathStamp> &stamps);
 
   // The file this cache reads and writes; empty when it is off.
   const std::string &FilePath() const { return filePath_; }
@@ -82,7 +87,7 @@ class FontFileCache {
   void ReadOnce();
   void TurnOff();
   bool StoreAnswer(const std::string &family, int weight, const FontFile &file,
-                   const std::vector<std::string> &watchedPaths);
+                   const std::vector<PathStamp> &stamps);
   bool Parse(const std::string &text);
   std::string Serialise() const;
 
