@@ -324,8 +324,8 @@ void FontLibrary::StampConfiguration() {
 }
 
 // A file the cache names is opened and checked like one fontconfig names
-// now; if it fails, fontconfig is asked after all, so that a cache can never
-// change which face is drawn or what is reported.
+// now; if it fails, fontconfig is asked after all, so that a stale or
+// damaged cache cannot change which face is drawn or what is reported.
 std::unique_ptr<FontFace> FontLibrary::Load(const std::string &family, int weight,
                                             std::string &problem) {
   if (freetype_ == nullptr) {
