@@ -72,10 +72,17 @@ gnuplot-start|gnuplot -e exit
 gnuplot-small-gif|gnuplot $work/small.gp
 gnuplot-large-gif|gnuplot $work/large.gp"
 fi
+# The library keeps fontconfig's answer in a font file cache of its own here:
+# warm for the process rows once hyperfine's warm-up ran, emptied before
+# every run of the first-ever start.
+export TRENDEL_FONT_CACHE_DIR="$work/font-cache"
 echo "$processes" | while IFS='|' read -r name command; do
   hyperfine -N --warmup 3 --runs 20 --export-json "$work/process-$name.json" "$command" >/dev/null 2>&1 ||
     hyperfine --warmup 3 --runs 20 --export-json "$work/process-$name.json" "$command" >/dev/null 2>&1
 done
+hyperfine -N --warmup 3 --runs 20 --prepare "rm -rf $TRENDEL_FONT_CACHE_DIR" \
+  --export-json "$work/process-render-small-gif-first.json" \
+  "$render $work/small.json -o $work/small.gif --size 600x400" >/dev/null 2>&1
 
 # Peak memory of a large GIF save, above the same process saving a 1 x 1 image.
 peak() { /usr/bin/time -f %M "$render" "$work/large.json" -o "$work/peak.gif" --size "$1" 2>&1 >/dev/null | tail -1; }
@@ -149,6 +156,8 @@ if cjpeg_version is not None:
 if gnuplot_small is not None:
     baseline += ", gnuplot S GIF %.1f ms" % gnuplot_small[0]
 row("trendel-render S as GIF, whole process", "%.1f ms (min %.1f)" % render, "<= 20 ms", baseline)
+row("  the same, first-ever start (font cache empty)", "%.1f ms (min %.1f)" % process("render-small-gif-first"),
+    "", "fontconfig loads its configuration")
 large, tiny = (int(value) for value in open(os.path.join(work, "peak.txt")).read().split())
 frame = 1920 * 1080 * 4 / 1e6
 row("peak memory of a large GIF save", "%.1f MB above a 1 x 1 save" % ((large - tiny) / 1000.0),

@@ -5,16 +5,21 @@
 //     weight FW_NORMAL or FW_BOLD. The pitch-and-family bits play no part: GDI
 //     only consults them when it cannot find the face by name, so asking for
 //     FF_ROMAN must not lead to a serif face.
-//  2. The first request of a weight asks fontconfig for "Arial" at that weight
-//     and loads the file it names, once per process. The face must have
-//     Arial's design metrics, or every label of the library would move; a
-//     face without them is refused with one message on stderr.
+//  2. The first request of a weight loads the file fontconfig names for
+//     "Arial" at that weight, once per process. The answer comes from the
+//     font file cache (FontFileCache.h) while its stamps hold; otherwise
+//     fontconfig loads its configuration, answers, and the cache keeps the
+//     answer for the next process. The face must have Arial's design
+//     metrics, or every label of the library would move; a face without them
+//     is refused with one message on stderr.
 //  3. The height becomes a whole number of pixels per em by GDI's rule, and
 //     each (weight, em size) instance is made once and then shared.
 //
 // The metric rules were measured with the GDI oracle over every height from
 // -40 to 40 at both weights (tests/platform/reference/text-metrics.txt).
 #include "FontFaces.h"
+
+#include "FontFileCache.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -26,6 +31,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <strings.h>
+#include <cstdlib>
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -82,8 +88,7 @@ struct PatternDeleter {
 using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
 
 // The file fontconfig offers for a family at a weight; false if it names none.
-bool MatchFontFile(FcConfig *config, const std::string &family, int weight, std::string &path,
-                   int &index) {
+bool MatchFontFile(FcConfig *config, const std::string &family, int weight, FontFile &file) {
   Pattern pattern(FcPatternCreate());
   if (!pattern) return false;
   FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.c_str()));
@@ -94,11 +99,113 @@ bool MatchFontFile(FcConfig *config, const std::string &family, int weight, std:
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;
   Pattern match(FcFontMatch(config, pattern.get(), &result));
-  FcChar8 *file = nullptr;
-  if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) return false;
-  if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &index) != FcResultMatch) index = 0;
-  path = reinterpret_cast<const char *>(file);
+  FcChar8 *name = nullptr;
+  if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &name) != FcResultMatch) return false;
+  if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &file.index) != FcResultMatch) file.index = 0;
+  file.path = reinterpret_cast<const char *>(name);
   return true;
+}
+
+// True when a colon-separated list of paths holds one that is not absolute.
+bool HasRelativeFolder(const std::string &paths) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t colon = paths.find(':', start);
+    if (colon != start && paths[start] != '/') return true;
+    if (colon == std::string::npos) return false;
+    start = colon + 1;
+  }
+}
+
+// The settings fontconfig's answer depends on besides its files: where it
+// finds its configuration, the user's folders and the languages it prefers.
+// Empty when one of them makes the answer depend on more than that (a
+// configuration named relative to the working folder), and then nothing is
+// cached.
+std::string FontconfigEnvironment() {
+  std::string environment;
+  // Tab-separated settings read back unambiguously only if no value holds a
+  // tab or a line break itself.
+  const auto add = [&](const char *name, const std::string &value) {
+    environment += std::string(name) + "=" + value + "\t";
+    return value.find_first_of("\t\n") == std::string::npos;
+  };
+  for (const char *name : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT"}) {
+    const char *value = std::getenv(name);
+    if (value != nullptr && (HasRelativeFolder(value) || !add(name, value))) return {};
+  }
+  for (const char *name :
+       {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "FC_LANG", "LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char *value = std::getenv(name);
+    if (value != nullptr && !add(name, value)) return {};
+  }
+  return environment.empty() ? "no settings" : environment;
+}
+
+// True when a configuration file may test the program's name, the one input
+// of fontconfig's answer the environment above leaves out. Such answers are
+// not cached, so that every program can share one cache file.
+bool ConfigurationTestsProgram(FcConfig *config) {
+  FcStrList *files = FcConfigGetConfigFiles(config);
+  if (files == nullptr) return true;
+  bool tests = false;
+  while (const FcChar8 *path = FcStrListNext(files)) {
+    std::FILE *file = std::fopen(reinterpret_cast<const char *>(path), "rb");
+    if (file == nullptr) continue;
+    // A folder of configuration files reads as empty.
+    std::string text;
+    char buffer[16384];
+    for (std::size_t length; (length = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+      text.append(buffer, length);
+    }
+    std::fclose(file);
+    tests = tests || text.find("prgname") != std::string::npos;
+  }
+  FcStrListDone(files);
+  return tests;
+}
+
+void AddAll(FcStrList *list, std::vector<std::string> &paths) {
+  if (list == nullptr) return;
+  while (const FcChar8 *path = FcStrListNext(list)) {
+    paths.emplace_back(reinterpret_cast<const char *>(path));
+  }
+  FcStrListDone(list);
+}
+
+// Every path besides the font file whose change could change fontconfig's
+// answer: the configuration files and folders it read, and the folders
+// holding them (where an optional file may appear); the user's optional
+// configuration, present or not; and the font folders it scanned, present or
+// not, whose modification times tell fontconfig itself when a font came or
+// went.
+std::vector<std::string> WatchedPaths(FcConfig *config) {
+  std::vector<std::string> paths;
+  AddAll(FcConfigGetConfigFiles(config), paths);
+  const std::size_t configurationEnd = paths.size();
+  for (std::size_t i = 0; i < configurationEnd; ++i) {
+    const std::size_t slash = paths[i].rfind('/');
+    if (slash != std::string::npos && slash > 0) paths.push_back(paths[i].substr(0, slash));
+  }
+  const char *configHome = std::getenv("XDG_CONFIG_HOME");
+  const char *home = std::getenv("HOME");
+  std::string userConfiguration;
+  if (configHome != nullptr && configHome[0] == '/') {
+    userConfiguration = std::string(configHome) + "/fontconfig";
+  } else if (home != nullptr && home[0] == '/') {
+    userConfiguration = std::string(home) + "/.config/fontconfig";
+  }
+  if (!userConfiguration.empty()) {
+    paths.push_back(userConfiguration + "/conf.d");
+    paths.push_back(userConfiguration + "/fonts.conf");
+  }
+  if (home != nullptr && home[0] == '/') {
+    paths.push_back(std::string(home) + "/.fonts.conf.d");
+    paths.push_back(std::string(home) + "/.fonts.conf");
+  }
+  AddAll(FcConfigGetConfigDirs(config), paths);
+  AddAll(FcConfigGetFontDirs(config), paths);
+  return paths;
 }
 
 // Reads the design numbers GDI's metrics are made of; false for a face
@@ -130,10 +237,11 @@ bool HasArialMetrics(const DesignMetrics &design) {
          design.windowsDescent == ARIAL_DESIGN.windowsDescent;
 }
 
-// The process-wide FreeType library, fontconfig configuration, the two faces
-// and every instance made so far. Faces and instances live until the process
-// ends; the instances never touch FreeType when they are destroyed, so fonts
-// that outlive this object are harmless.
+// The process-wide FreeType library, fontconfig configuration (loaded only
+// when the font file cache cannot answer), the two faces and every instance
+// made so far. Faces and instances live until the process ends; the
+// instances never touch FreeType when they are destroyed, so fonts that
+// outlive this object are harmless.
 class FontLibrary {
  public:
   static FontLibrary &Instance() {
@@ -164,14 +272,25 @@ class FontLibrary {
     std::unique_ptr<FontFace> loaded;
   };
   FontFace *FaceOfWeight(int weight);
+  std::unique_ptr<FontFace> Open(const FontFile &file, int weight, std::string &problem);
+  bool LoadConfiguration();
+  void StampConfiguration();
+  void Remember(const std::string &family, int weight, const FontFile &file);
 
   FT_Library freetype_ = nullptr;
   FcConfig *config_ = nullptr;
+  bool configurationTried_ = false;
+  // What the configuration's answers depend on, as it was when loaded;
+  // answers are cached only when these could be trusted.
+  std::vector<PathStamp> configurationStamps_;
+  bool configurationStamped_ = false;
+  FontFileCache cache_;
   FaceSlot faces_[2];  // FW_NORMAL, FW_BOLD
   std::map<std::pair<int, int>, std::shared_ptr<const FontFaceInstance>> instances_;
 };
 
-FontLibrary::FontLibrary() {
+FontLibrary::FontLibrary()
+    : cache_(FontFileCache::DirectoryFromEnvironment(), FontconfigEnvironment()) {
   if (FT_Init_FreeType(&freetype_) != 0) {
     freetype_ = nullptr;
     return;
@@ -181,23 +300,75 @@ FontLibrary::FontLibrary() {
   // fully all the same, as FreeType does for monochrome targets).
   FT_UInt interpreter = TT_INTERPRETER_VERSION_40;
   FT_Property_Set(freetype_, "truetype", "interpreter-version", &interpreter);
-  config_ = FcInitLoadConfigAndFonts();
 }
 
+bool FontLibrary::LoadConfiguration() {
+  if (!configurationTried_) {
+    configurationTried_ = true;
+    config_ = FcInitLoadConfigAndFonts();
+    if (config_ != nullptr) StampConfiguration();
+  }
+  return config_ != nullptr;
+}
+
+// Stamped right after loading, so that a file edited later, while this
+// process still answers from what it read before, never gets a stamp that
+// vouches for the old answer.
+void FontLibrary::StampConfiguration() {
+  try {
+    configurationStamped_ = !ConfigurationTestsProgram(config_) &&
+                            StampPaths(WatchedPaths(config_), configurationStamps_);
+  } catch (const std::bad_alloc &) {
+    configurationStamped_ = false;
+  }
+}
+
+// A file the cache names is opened and checked like one fontconfig names
+// now; if it fails, fontconfig is asked after all, so that a stale or
+// damaged cache cannot change which face is drawn or what is reported.
 std::unique_ptr<FontFace> FontLibrary::Load(const std::string &family, int weight,
                                             std::string &problem) {
-  std::string path;
-  int index = 0;
-  if (freetype_ == nullptr || config_ == nullptr) {
+  if (freetype_ == nullptr) {
     problem = "FreeType or fontconfig could not be started";
     return nullptr;
   }
-  if (!MatchFontFile(config_, family, weight, path, index)) {
+  if (const std::optional<FontFile> cached = cache_.Find(family, weight)) {
+    std::string ignored;
+    if (auto face = Open(*cached, weight, ignored)) return face;
+  }
+  if (!LoadConfiguration()) {
+    problem = "FreeType or fontconfig could not be started";
+    return nullptr;
+  }
+  FontFile file;
+  if (!MatchFontFile(config_, family, weight, file)) {
     problem = "fontconfig offers no font file for \"" + family + "\"";
     return nullptr;
   }
+  auto face = Open(file, weight, problem);
+  if (face) Remember(family, weight, file);
+  return face;
+}
+
+// The cache only saves time: running out of memory while filling it must
+// not cost the face just loaded.
+void FontLibrary::Remember(const std::string &family, int weight, const FontFile &file) {
+  if (!configurationStamped_) return;
+  try {
+    std::vector<PathStamp> stamps = configurationStamps_;
+    if (StampPaths({file.path}, stamps)) cache_.Store(family, weight, file, stamps);
+  } catch (const std::bad_alloc &) {
+    return;
+  }
+}
+
+// Loads a face file and checks that it is the Arial-compatible face of the
+// weight asked for.
+std::unique_ptr<FontFace> FontLibrary::Open(const FontFile &file, int weight,
+                                            std::string &problem) {
+  const std::string &path = file.path;
   auto face = std::make_unique<FontFace>();
-  if (FT_New_Face(freetype_, path.c_str(), index, &face->handle) != 0) {
+  if (FT_New_Face(freetype_, path.c_str(), file.index, &face->handle) != 0) {
     problem = "FreeType cannot open " + path;
     return nullptr;
   }

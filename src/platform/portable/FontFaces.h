@@ -114,7 +114,7 @@ struct FontFaceInstance {
     int measured = -1;
     int drawn = -1;
   };
-  const Advances &AdvancesOf(FT_UInt glyph) const;
+  Advances &AdvancesOf(FT_UInt glyph) const;
   void Activate(const Rotation &rotation) const;
 
   // Caches filled on first use; the instance is shared as const.

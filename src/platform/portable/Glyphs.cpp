@@ -46,6 +46,11 @@ FT_Int32 LoadFlags(Smoothing smoothing) {
   return smoothing == Smoothing::BiLevel ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT;
 }
 
+// The advance of a glyph as loaded (hinted), in whole pixels.
+int HintedAdvance(const FT_GlyphSlot slot) {
+  return static_cast<int>((slot->advance.x + 32) >> 6);
+}
+
 FT_Render_Mode RenderMode(Smoothing smoothing) {
   return smoothing == Smoothing::BiLevel ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL;
 }
@@ -96,26 +101,31 @@ FT_UInt FontFaceInstance::GlyphIndex(char32_t codePoint) const {
 }
 
 int FontFaceInstance::MeasuredAdvance(FT_UInt glyph) const {
-  return AdvancesOf(glyph).measured;
+  Advances &entry = AdvancesOf(glyph);
+  if (entry.measured < 0) {
+    FT_Fixed designAdvance = 0;
+    FT_Get_Advance(face.handle, glyph, FT_LOAD_NO_SCALE, &designAdvance);
+    entry.measured = static_cast<int>((FT_MulFix(designAdvance, size->metrics.x_scale) + 32) >> 6);
+  }
+  return entry.measured;
 }
 
+// Usually known already: drawing an unrotated glyph's image notes it.
 int FontFaceInstance::DrawnAdvance(FT_UInt glyph) const {
-  return AdvancesOf(glyph).drawn;
+  Advances &entry = AdvancesOf(glyph);
+  if (entry.drawn < 0) {
+    Activate(Rotation(0));
+    entry.drawn = FT_Load_Glyph(face.handle, glyph, LoadFlags(smoothing)) == 0
+                      ? HintedAdvance(face.handle->glyph)
+                      : MeasuredAdvance(glyph);
+  }
+  return entry.drawn;
 }
 
-const FontFaceInstance::Advances &FontFaceInstance::AdvancesOf(FT_UInt glyph) const {
+FontFaceInstance::Advances &FontFaceInstance::AdvancesOf(FT_UInt glyph) const {
   // Glyph indices come from the face's own character map.
   assert(glyph < advances_.size());
-  Advances &entry = advances_[glyph < advances_.size() ? glyph : 0];
-  if (entry.measured >= 0) return entry;
-  FT_Fixed designAdvance = 0;
-  FT_Get_Advance(face.handle, glyph, FT_LOAD_NO_SCALE, &designAdvance);
-  entry.measured = static_cast<int>((FT_MulFix(designAdvance, size->metrics.x_scale) + 32) >> 6);
-  Activate(Rotation(0));
-  entry.drawn = FT_Load_Glyph(face.handle, glyph, LoadFlags(smoothing)) == 0
-                    ? static_cast<int>((face.handle->glyph->advance.x + 32) >> 6)
-                    : entry.measured;
-  return entry;
+  return advances_[glyph < advances_.size() ? glyph : 0];
 }
 
 const GlyphImage &FontFaceInstance::Image(FT_UInt glyph, const Rotation &rotation) const {
@@ -128,9 +138,13 @@ const GlyphImage &FontFaceInstance::Image(FT_UInt glyph, const Rotation &rotatio
   }
   Activate(rotation);
   GlyphImage image;
-  if (FT_Load_Glyph(face.handle, glyph, LoadFlags(smoothing)) == 0 &&
-      FT_Render_Glyph(face.handle->glyph, RenderMode(smoothing)) == 0) {
-    image = ImageOfSlot(face.handle->glyph);
+  if (FT_Load_Glyph(face.handle, glyph, LoadFlags(smoothing)) == 0) {
+    // The same load DrawnAdvance would make, so its advance is kept; an
+    // unrotated glyph is loaded once for both.
+    if (!rotation.IsRotated()) AdvancesOf(glyph).drawn = HintedAdvance(face.handle->glyph);
+    if (FT_Render_Glyph(face.handle->glyph, RenderMode(smoothing)) == 0) {
+      image = ImageOfSlot(face.handle->glyph);
+    }
   }
   FT_Set_Transform(face.handle, nullptr, nullptr);
   imageBytes_ += image.levels.size() + sizeof(GlyphImage);
