@@ -321,6 +321,29 @@ void EncodeRow(const PixelRows &rows, int x, int y, int count, const std::uint32
   }
 }
 
+// Plain 32-bit pixels to their colour-table indices, two at a time: a pair
+// of the previous pixel's colour takes its index without the matcher.
+void MatchPlainRow(const std::uint8_t *from, std::uint8_t *to, int columns,
+                   NearestColor &matcher) {
+  constexpr std::uint64_t COLOR_BITS = 0x00FFFFFF00FFFFFFull;
+  std::uint64_t previousPair = ~std::uint64_t{0};  // no pixel has spare bits set
+  std::uint16_t previousIndices = 0;
+  int x = 0;
+  for (; x + 2 <= columns; x += 2) {
+    std::uint64_t pair;
+    std::memcpy(&pair, from + 4 * x, sizeof pair);
+    pair &= COLOR_BITS;
+    if (pair != previousPair) {
+      previousPair = pair;
+      previousIndices = static_cast<std::uint16_t>(
+          matcher.IndexOf(static_cast<std::uint32_t>(pair)) |
+          (matcher.IndexOf(static_cast<std::uint32_t>(pair >> 32)) << 8));
+    }
+    std::memcpy(to + x, &previousIndices, sizeof previousIndices);
+  }
+  if (x < columns) to[x] = matcher.IndexOf(LoadWord(from + 4 * x) & 0x00FFFFFF);
+}
+
 // Shrinks a transfer along one axis so that both ends stay inside their bitmaps.
 bool ClipAxis(long long &destination, long long &source, long long &length,
               long long destinationSize, long long sourceSize) {
@@ -454,11 +477,8 @@ bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &
     // of every GIF save, go straight from row to row without the buffer.
     if (IsPlainRgb(source) && target.bitCount == 8) {
       for (std::size_t i = 0; i < sourceRows.size(); ++i) {
-        const std::uint8_t *from = source.Row(sourceRows[i]) + 4 * sourceX;
-        std::uint8_t *to = target.Row(targetRows[i]) + targetX;
-        for (int x = 0; x < columns; ++x) {
-          to[x] = matcher->IndexOf(LoadWord(from + 4 * x) & 0x00FFFFFF);
-        }
+        MatchPlainRow(source.Row(sourceRows[i]) + 4 * sourceX,
+                      target.Row(targetRows[i]) + targetX, columns, *matcher);
       }
       return true;
     }
