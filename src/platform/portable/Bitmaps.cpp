@@ -322,12 +322,15 @@ void EncodeRow(const PixelRows &rows, int x, int y, int count, const std::uint32
 }
 
 // Plain 32-bit pixels to their colour-table indices, two at a time: a pair
-// of the previous pixel's colour takes its index without the matcher.
+// of pixels with the colours of the pair before takes its two indices again
+// without the matcher. Pixels are little-endian words, so the first of a
+// pair is the low half of the 64-bit load.
 void MatchPlainRow(const std::uint8_t *from, std::uint8_t *to, int columns,
                    NearestColor &matcher) {
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pairs are read as 64-bit words");
   constexpr std::uint64_t COLOR_BITS = 0x00FFFFFF00FFFFFFull;
-  std::uint64_t previousPair = ~std::uint64_t{0};  // no pixel has spare bits set
-  std::uint16_t previousIndices = 0;
+  std::uint64_t previousPair = ~std::uint64_t{0};  // no pair has its spare bits set
+  std::uint8_t firstIndex = 0, secondIndex = 0;
   int x = 0;
   for (; x + 2 <= columns; x += 2) {
     std::uint64_t pair;
@@ -335,11 +338,11 @@ void MatchPlainRow(const std::uint8_t *from, std::uint8_t *to, int columns,
     pair &= COLOR_BITS;
     if (pair != previousPair) {
       previousPair = pair;
-      previousIndices = static_cast<std::uint16_t>(
-          matcher.IndexOf(static_cast<std::uint32_t>(pair)) |
-          (matcher.IndexOf(static_cast<std::uint32_t>(pair >> 32)) << 8));
+      firstIndex = matcher.IndexOf(static_cast<std::uint32_t>(pair));
+      secondIndex = matcher.IndexOf(static_cast<std::uint32_t>(pair >> 32));
     }
-    std::memcpy(to + x, &previousIndices, sizeof previousIndices);
+    to[x] = firstIndex;
+    to[x + 1] = secondIndex;
   }
   if (x < columns) to[x] = matcher.IndexOf(LoadWord(from + 4 * x) & 0x00FFFFFF);
 }
