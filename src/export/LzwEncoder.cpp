@@ -5,7 +5,8 @@
 //     the longer one; otherwise emit the current string's code, add the
 //     longer string, and start again from the pixel. Runs of one pixel, the
 //     background of a chart, extend over every string the dictionary holds
-//     for them in one step;
+//     for them in one step, and a string that goes on with that pixel finds
+//     its longer string without the hash table;
 //  3. the code writer: codes of 9 to 12 bits packed low bits first into a
 //     32-bit accumulator, the width growing one code after the dictionary
 //     outgrows it, and dropping back to 9 after each clear code;
@@ -16,15 +17,37 @@
 #include "LzwEncoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace trendel {
 namespace {
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "EndOfRun reads the first pixel of a word from its low byte");
 
 // The pixel is shifted over the prefix so that first slots spread across the
 // table: 5,003 doubled four times reaches 65,536, and 8 - 4 = 4.
 constexpr int HASH_SHIFT = 4;
 constexpr int PIXEL_KEY_SHIFT = 12;  // a key is the pixel above the 12-bit prefix
 constexpr std::int32_t FREE_SLOT = -1;
+
+// The index of the first pixel from `start` on that is not `value`, or
+// `end`: eight pixels at a time, the first differing one found from the
+// lowest set bit of the word's difference.
+std::size_t EndOfRun(const std::uint8_t *pixels, std::size_t start, std::size_t end,
+                     std::uint8_t value) {
+  constexpr std::size_t WORD_PIXELS = sizeof(std::uint64_t);
+  const std::uint64_t pattern = 0x0101010101010101ull * value;
+  std::size_t index = start;
+  for (; index + WORD_PIXELS <= end; index += WORD_PIXELS) {
+    std::uint64_t word;
+    std::memcpy(&word, pixels + index, WORD_PIXELS);
+    const std::uint64_t difference = word ^ pattern;
+    if (difference != 0) return index + static_cast<std::size_t>(__builtin_ctzll(difference)) / 8;
+  }
+  while (index < end && pixels[index] == value) ++index;
+  return index;
+}
 
 }  // namespace
 
@@ -54,14 +77,15 @@ std::size_t LzwEncoder::PassKnownRun(const std::uint8_t *pixels, std::size_t cou
                                      std::size_t start, int &prefix) const {
   if (pixels[start] != runPixel_) return start;
   const std::size_t end = std::min(count, start + static_cast<std::size_t>(longestRun_));
-  std::size_t next = start + 1;
-  while (next < end && pixels[next] == runPixel_) ++next;
+  const std::size_t next =
+      EndOfRun(pixels, start + 1, end, static_cast<std::uint8_t>(runPixel_));
   prefix = runCodes_[next - start];
   return next - 1;
 }
 
 void LzwEncoder::ClearDictionary() {
   std::fill(hashKeys_, hashKeys_ + HASH_SLOTS, FREE_SLOT);
+  std::fill(runChildren_, runChildren_ + CODE_LIMIT, std::uint16_t{0});
 }
 
 // Looks the key up past its first slot, which the caller has found taken by
@@ -102,6 +126,10 @@ void LzwEncoder::Encode(const std::uint8_t *pixels, std::size_t count, PacketSin
     int prefix = pixels[0];
     for (std::size_t i = PassKnownRun(pixels, count, 0, prefix) + 1; i < count; ++i) {
       const int pixel = pixels[i];
+      if (pixel == runPixel_ && runChildren_[prefix] != 0) {
+        prefix = runChildren_[prefix];
+        continue;
+      }
       const std::int32_t key = (pixel << PIXEL_KEY_SHIFT) + prefix;
       int slot = (pixel << HASH_SHIFT) ^ prefix;
       if (hashKeys_[slot] == key || (hashKeys_[slot] >= 0 && ProbeString(key, slot))) {
@@ -110,9 +138,12 @@ void LzwEncoder::Encode(const std::uint8_t *pixels, std::size_t count, PacketSin
       }
       EmitCode(prefix);
       if (nextFreeCode_ < CODE_LIMIT) {
-        // Codes name strings, so this prefix is the longest known run.
-        if (pixel == runPixel_ && prefix == runCodes_[longestRun_]) {
-          runCodes_[++longestRun_] = static_cast<std::uint16_t>(nextFreeCode_);
+        if (pixel == runPixel_) {
+          // Codes name strings, so this prefix is the longest known run.
+          if (prefix == runCodes_[longestRun_]) {
+            runCodes_[++longestRun_] = static_cast<std::uint16_t>(nextFreeCode_);
+          }
+          runChildren_[prefix] = static_cast<std::uint16_t>(nextFreeCode_);
         }
         AddString(key, slot);
       } else {

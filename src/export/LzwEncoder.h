@@ -76,6 +76,13 @@ class LzwEncoder {
   int runPixel_ = NO_RUN_PIXEL;
   int longestRun_ = 1;
   std::uint16_t runCodes_[CODE_LIMIT + 1];
+  // runChildren_[code] is the code of that string followed by the run
+  // pixel, 0 while there is none: a string made of other pixels that goes
+  // on with the background extends without the hash table. Every such
+  // string is added with its code noted here, and it keeps its slot until
+  // the next clear (only the key 0 can be lost, and the run pixel is never
+  // 0), so these codes are the ones the table would find.
+  std::uint16_t runChildren_[CODE_LIMIT];
 
   // LZW hash table: the key of each slot's string (-1 free) and its code.
   std::int32_t hashKeys_[HASH_SLOTS];

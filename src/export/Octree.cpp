@@ -6,8 +6,9 @@
 // bits). The walk creates the nodes it lacks and ends in a leaf at level
 // colorBits, where the pixel is counted and its components are added to the
 // leaf's sums. Every node above the leaf level goes on the reducible list of
-// its level when it is created, newest first. A colour whose leaf is known,
-// the last colour's or one in the leaf cache, skips the walk.
+// its level when it is created, newest first. A colour whose leaf is in the
+// leaf cache skips the walk, and its pixels are gathered in the cache entry
+// until the leaf must have them.
 //
 // Reduce. Whenever a new leaf makes more than maxColors, the tree folds one
 // node: the newest reducible node of the deepest level that has one. Its
@@ -37,6 +38,8 @@ Octree::Octree(int maxColors, int colorBits)
     : maxColors_(maxColors), colorBits_(colorBits), leafCache_(std::size_t{1} << LEAF_CACHE_BITS) {
   assert(maxColors >= 1);
   assert(colorBits >= 0 && colorBits <= MAX_COLOR_BITS);
+  // Each entry waits at most once, so that adding to the list never allocates.
+  pendingEntries_.reserve(leafCache_.size());
 }
 
 Octree::Node *Octree::NewNode(int level) {
@@ -77,14 +80,6 @@ void Octree::StartGeneration() {
   }
 }
 
-// The leaf of a colour that came recently, or null: a walk through existing
-// nodes only finds, so skipping it for a known colour changes nothing.
-Octree::Node *Octree::KnownLeaf(std::uint32_t color) {
-  if (lastLeaf_ != nullptr && lastColor_ == color) return lastLeaf_;
-  const CachedLeaf &cached = CacheEntry(color);
-  return cached.generation == generation_ && cached.color == color ? cached.leaf : nullptr;
-}
-
 // The walk down the tree, making the nodes the colour lacks.
 Octree::Node *Octree::WalkToLeaf(std::uint32_t color, bool &newLeaf) {
   const auto red = static_cast<std::uint8_t>(color >> 16);
@@ -102,20 +97,43 @@ Octree::Node *Octree::WalkToLeaf(std::uint32_t color, bool &newLeaf) {
         (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
     slot = &(*slot)->children[index];
   }
-  CacheEntry(color) = CachedLeaf{color, generation_, *slot};
   return *slot;
 }
 
+void Octree::AddPending(CachedLeaf &entry, std::uint32_t count) {
+  if (entry.pendingCount == 0) pendingEntries_.push_back(&entry);
+  entry.pendingCount += count;
+}
+
+// Hands every pending count and its sums to the entry's leaf, which is alive:
+// entries only wait within one generation.
+void Octree::FlushPending() {
+  for (CachedLeaf *entry : pendingEntries_) {
+    const std::uint32_t color = entry->color;
+    const std::uint64_t count = entry->pendingCount;
+    Node *leaf = entry->leaf;
+    leaf->pixelCount += entry->pendingCount;
+    leaf->redSum += std::uint64_t{color >> 16} * count;
+    leaf->greenSum += std::uint64_t{(color >> 8) & 0xFF} * count;
+    leaf->blueSum += std::uint64_t{color & 0xFF} * count;
+    entry->pendingCount = 0;
+  }
+  pendingEntries_.clear();
+}
+
+// The cache entry's leaf when it holds the colour; otherwise the walk, after
+// the entry's pending pixels went to their leaf.
 void Octree::AddRun(std::uint32_t color, std::uint32_t count) {
+  CachedLeaf &entry = CacheEntry(color);
+  if (entry.generation == generation_ && entry.color == color) {
+    AddPending(entry, count);
+    return;
+  }
+  if (entry.pendingCount != 0) FlushPending();
   bool newLeaf = false;
-  Node *leaf = KnownLeaf(color);
-  if (leaf == nullptr) leaf = WalkToLeaf(color, newLeaf);
-  leaf->pixelCount += count;
-  leaf->redSum += std::uint64_t{color >> 16} * count;
-  leaf->greenSum += std::uint64_t{(color >> 8) & 0xFF} * count;
-  leaf->blueSum += std::uint64_t{color & 0xFF} * count;
-  lastColor_ = color;
-  lastLeaf_ = leaf;
+  Node *leaf = WalkToLeaf(color, newLeaf);
+  entry = CachedLeaf{color, generation_, leaf, 0};
+  AddPending(entry, count);
   if (newLeaf) {
     while (leafCount_ > maxColors_) ReduceOnce();
   }
@@ -124,6 +142,7 @@ void Octree::AddRun(std::uint32_t color, std::uint32_t count) {
 void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                       std::uint32_t count) {
   AddRun(ColorKey(red, green, blue), count);
+  FlushPending();
 }
 
 void Octree::AddPixels(const std::uint32_t *pixels, std::size_t count) {
@@ -135,12 +154,14 @@ void Octree::AddPixels(const std::uint32_t *pixels, std::size_t count) {
     AddRun(color, static_cast<std::uint32_t>(end - start));
     start = end;
   }
+  FlushPending();
 }
 
 // Folds the newest reducible node of the deepest level that has one. The
 // root is reducible while it is not a leaf, and with maxColors of 1 or more
 // the loop above stops before it would need to fold a leaf root.
 void Octree::ReduceOnce() {
+  FlushPending();
   int level = colorBits_ - 1;
   while (level > 0 && reducible_[level] == nullptr) --level;
   assert(level >= 0 && reducible_[level] != nullptr);
@@ -160,7 +181,6 @@ void Octree::ReduceOnce() {
   }
   node->isLeaf = true;
   leafCount_ -= childCount - 1;
-  lastLeaf_ = nullptr;
   StartGeneration();
 }
 

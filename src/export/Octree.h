@@ -58,18 +58,21 @@ class Octree {
     bool isLeaf;
     Node *nextReducible;
   };
-  // One entry of the leaf cache below.
+  // One entry of the leaf cache below, with the pixels of its colour that
+  // are counted here and not yet in the leaf.
   struct CachedLeaf {
     std::uint32_t color = 0;
     std::uint32_t generation = 0;
     Node *leaf = nullptr;
+    std::uint32_t pendingCount = 0;
   };
 
   Node *NewNode(int level);
   void AddRun(std::uint32_t color, std::uint32_t count);
-  Node *KnownLeaf(std::uint32_t color);
   Node *WalkToLeaf(std::uint32_t color, bool &newLeaf);
   CachedLeaf &CacheEntry(std::uint32_t color);
+  void AddPending(CachedLeaf &entry, std::uint32_t count);
+  void FlushPending();
   void StartGeneration();
   void FreeNode(Node *node);
   void ReduceOnce();
@@ -82,18 +85,21 @@ class Octree {
   // The nodes of each level that are not leaves yet, newest first.
   Node *reducible_[MAX_COLOR_BITS + 1] = {};
 
-  // The leaf of the last colour added, valid until the next reduction: a
-  // colour that comes back skips the walk down the tree.
-  std::uint32_t lastColor_ = 0;
-  Node *lastLeaf_ = nullptr;
-
-  // The leaves of recent colours, by a hash of the colour, for the colours
-  // that come back after others: a chart's lines, grid and text alternate a
-  // few colours along every row. An entry holds only while its generation is
-  // the tree's; every reduction starts a new generation, because it frees
-  // leaves and moves colours to the folded node.
+  // The leaves of recent colours, by a hash of the colour: a chart's lines,
+  // grid and text alternate a few colours along every row, and a colour
+  // that comes back skips the walk down the tree. An entry holds only while
+  // its generation is the tree's; every reduction starts a new generation,
+  // because it frees leaves and moves colours to the folded node.
+  //
+  // A cached colour's pixels are only counted in its entry; the entries
+  // listed in pendingEntries_ hand their counts and sums to their leaves
+  // before a reduction, before the entry takes another colour, and at the
+  // end of every Add call. Sums are integers, so adding them later and
+  // grouped gives exactly the same leaves, and the tree's shape depends only
+  // on the walks, which happen as before.
   static constexpr int LEAF_CACHE_BITS = 12;
   std::vector<CachedLeaf> leafCache_;
+  std::vector<CachedLeaf *> pendingEntries_;
   std::uint32_t generation_ = 1;
 
   // Node storage: freed nodes wait in a list for reuse.

@@ -10,7 +10,8 @@
 //     BMP, read back into a CDib and handed to the writer; a file goes
 //     through WriteReplacing, so that it replaces the previous one whole or
 //     not at all;
-//  5. the DC and the bitmap released, unless the clipboard took the bitmap.
+//  5. the DC and the bitmap released, unless the clipboard took the bitmap;
+//     for GIF and JPEG as soon as the temporary BMP holds the picture.
 // Every step that fails ends the save, which then reports that nothing was
 // saved. No temporary file survives but one that was written and could not
 // be read back (memory ran out, or another program changed it): it stays for
@@ -82,25 +83,6 @@ class TemporaryFile {
   bool reserved_ = false;
 };
 
-// GIF and JPEG go through a temporary BMP file read back into a CDib.
-bool SaveThroughDib(const char *fileName, ImageFormat format, HBITMAP bitmap, HDC windowDC) {
-  TemporaryFile temporary;
-  if (!temporary.Reserve() || !WriteBitmapFile(temporary.Path(), bitmap, windowDC)) return false;
-  CDib dib;
-  if (!dib.LoadFromFile(temporary.Path())) {
-    temporary.Keep();
-    return false;
-  }
-  return WriteReplacing(fileName, [&](const char *path) {
-    if (format == ImageFormat::Gif) {
-      GifFile writer;
-      return writer.WriteFromDib(path, &dib) != 0;
-    }
-    JpegFile writer;
-    return writer.WriteFromDib(path, &dib, JPEG_QUALITY) != 0;
-  });
-}
-
 // Hands the bitmap to the clipboard; true when the clipboard took it.
 bool PutOnClipboard(HWND window, HBITMAP bitmap) {
   if (!OpenClipboard(window)) return false;
@@ -140,10 +122,7 @@ class OffscreenBitmap {
   // Takes over a bitmap made by the caller.
   OffscreenBitmap(HDC windowDC, HBITMAP bitmap)
       : dc_(CreateCompatibleDC(windowDC)), bitmap_(bitmap) {}
-  ~OffscreenBitmap() {
-    if (dc_ != nullptr) DeleteDC(dc_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-  }
+  ~OffscreenBitmap() { Release(); }
   OffscreenBitmap(const OffscreenBitmap &) = delete;
   OffscreenBitmap &operator=(const OffscreenBitmap &) = delete;
 
@@ -159,11 +138,44 @@ class OffscreenBitmap {
   }
   HBITMAP Bitmap() const { return bitmap_; }
   void GiveAway() { bitmap_ = nullptr; }
+  // Deletes the DC and the bitmap, unless given away, now rather than later.
+  void Release() {
+    if (dc_ != nullptr) DeleteDC(dc_);
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+  }
 
  private:
   HDC dc_;
   HBITMAP bitmap_;
 };
+
+// GIF and JPEG go through a temporary BMP file read back into a CDib. The
+// off-screen bitmap and its DC are let go as soon as the file holds the
+// picture, so that the picture is not held twice more while it is read back
+// and converted.
+bool SaveThroughDib(const char *fileName, ImageFormat format, OffscreenBitmap &offscreen,
+                    HDC windowDC) {
+  TemporaryFile temporary;
+  if (!temporary.Reserve() || !WriteBitmapFile(temporary.Path(), offscreen.Bitmap(), windowDC)) {
+    return false;
+  }
+  offscreen.Release();
+  CDib dib;
+  if (!dib.LoadFromFile(temporary.Path())) {
+    temporary.Keep();
+    return false;
+  }
+  return WriteReplacing(fileName, [&](const char *path) {
+    if (format == ImageFormat::Gif) {
+      GifFile writer;
+      return writer.WriteFromDib(path, &dib) != 0;
+    }
+    JpegFile writer;
+    return writer.WriteFromDib(path, &dib, JPEG_QUALITY) != 0;
+  });
+}
 
 // The size rule of every save.
 RECT ImageArea(std::int32_t width, std::int32_t height) {
@@ -194,7 +206,7 @@ bool SaveGraphImage(CGraph &graph, HWND window, HDC windowDC, const char *fileNa
       return WriteBitmapFile(path, offscreen.Bitmap(), windowDC);
     });
   }
-  return SaveThroughDib(name, format, offscreen.Bitmap(), windowDC);
+  return SaveThroughDib(name, format, offscreen, windowDC);
 }
 
 RenderedPixels::~RenderedPixels() {

@@ -249,5 +249,32 @@ TEST(LzwEncoder, BackgroundRunsGiveTheCodesOfThePlainWalk) {
   }
 }
 
+// A chart's plot: rows of background crossed by lines of many colours, one
+// or two pixels wide, so that strings of other pixels go on with the
+// background over and over. Those find their longer strings without the
+// hash table; the codes must still be exactly the plain walk's, also
+// across clears, and for a background of 0, which takes no shortcut.
+TEST(LzwEncoder, StringsGoingOnWithTheBackgroundGiveTheCodesOfThePlainWalk) {
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    std::mt19937 random(seed);
+    const auto background = static_cast<std::uint8_t>(seed % 4 == 0 ? 0 : 255 - seed);
+    const unsigned colors = 2 + seed * 3;
+    const std::size_t gap = 1 + seed % 6;
+    std::vector<std::uint8_t> pixels(40, background);
+    while (pixels.size() < 80000) {
+      pixels.insert(pixels.end(), 1 + random() % gap, background);
+      const auto line = static_cast<std::uint8_t>(random() % colors);
+      pixels.insert(pixels.end(), 1 + random() % 2, line);
+    }
+    CollectingSink sink;
+    const Decoded decoded = EncodeAndDecode(pixels, sink);
+    ASSERT_TRUE(decoded.wellFormed) << "seed " << seed;
+    ASSERT_EQ(decoded.pixels, pixels) << "seed " << seed;
+    std::vector<int> values;
+    for (const Code &code : decoded.codes) values.push_back(code.value);
+    ASSERT_EQ(values, ReferenceCodes(pixels)) << "seed " << seed;
+  }
+}
+
 }  // namespace
 }  // namespace trendel

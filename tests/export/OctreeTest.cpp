@@ -191,5 +191,42 @@ TEST(Octree, RememberedLeavesGiveThePaletteOfPlainWalks) {
   }
 }
 
+// Rows fed whole gather each cached colour's pixels in its cache entry and
+// hand them to the leaves later; the palette must be exactly that of the
+// plain walk pixel by pixel. Rows of every width from 1 up, the top bytes
+// of the words set at random (they are ignored), few or many colours, and
+// limits that force reductions in the middle of a row.
+TEST(Octree, RowsGiveThePaletteOfPlainWalks) {
+  std::mt19937 random(7);
+  for (int picture = 0; picture < 60; ++picture) {
+    const int maxColors = std::vector<int>{1, 3, 16, 236, 256}[random() % 5];
+    const int colorBits = 1 + static_cast<int>(random() % 8);
+    std::vector<std::uint32_t> recurring(1 + random() % 30);
+    for (std::uint32_t &color : recurring) color = static_cast<std::uint32_t>(random()) & 0xFFFFFF;
+    const unsigned noiseShare = random() % 4;
+    Octree tree(maxColors, colorBits);
+    PlainOctree plain(maxColors, colorBits);
+    for (int row = 0; row < 40; ++row) {
+      std::vector<std::uint32_t> pixels;
+      const std::size_t width = 1 + random() % 300;
+      while (pixels.size() < width) {
+        std::uint32_t color = recurring[random() % recurring.size()];
+        if (random() % 8 < noiseShare) color = static_cast<std::uint32_t>(random()) & 0xFFFFFF;
+        pixels.insert(pixels.end(), 1 + random() % 5, color);
+      }
+      pixels.resize(width);
+      for (std::uint32_t &pixel : pixels) {
+        plain.Add({static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                   static_cast<std::uint8_t>(pixel)},
+                  1);
+        pixel |= static_cast<std::uint32_t>(random()) << 24;
+      }
+      tree.AddPixels(pixels.data(), pixels.size());
+      ASSERT_LE(tree.LeafCount(), maxColors) << "seed 7, picture " << picture << " row " << row;
+    }
+    ASSERT_EQ(tree.Palette(), plain.Palette()) << "seed 7, picture " << picture;
+  }
+}
+
 }  // namespace
 }  // namespace trendel

@@ -187,6 +187,45 @@ TEST_F(DibSections, ThirtyTwoBitPixelsGetTheIndicesOfTheGeneralPath) {
             std::vector<std::uint8_t>(toFromNarrow.bytes(), toFromNarrow.bytes() + indexedBytes));
 }
 
+// The special case takes its indices two pixels at a time and reuses them
+// for a pair like the one before; runs of a few colours, with their spare
+// bytes differing, must still give the general path's indices at every
+// width, odd and even, and at odd offsets into both sections.
+TEST_F(DibSections, RunsOfThirtyTwoBitPixelsGetTheIndicesOfTheGeneralPath) {
+  constexpr int HEIGHT = 3;
+  std::mt19937 random(62);
+  for (int width = 1; width <= 11; ++width) {
+    Info indexed(width, HEIGHT, 8);
+    for (int i = 0; i < 256; ++i) {
+      indexed.colors[i] = RGBQUAD{static_cast<BYTE>(i * 37), static_cast<BYTE>(i * 11),
+                                  static_cast<BYTE>(i * 71), 0};
+    }
+    const std::uint32_t palette[3] = {0xFFFFFF, 0x102030, 0xC08040};
+    Info wide(width, HEIGHT, 32), narrow(width, HEIGHT, 24);
+    Section fromWide(wide), fromNarrow(narrow), toFromWide(indexed), toFromNarrow(indexed);
+    const int narrowStride = (width * 3 + 3) / 4 * 4;
+    for (int y = 0; y < HEIGHT; ++y) {
+      for (int x = 0; x < width;) {
+        const std::uint32_t color = palette[random() % 3];
+        for (const int end = std::min(width, x + 1 + static_cast<int>(random() % 4)); x < end;
+             ++x) {
+          const std::uint32_t value = color | (static_cast<std::uint32_t>(random()) << 24);
+          std::memcpy(fromWide.bytes() + (y * width + x) * 4, &value, 4);
+          std::memcpy(fromNarrow.bytes() + y * narrowStride + x * 3, &value, 3);
+        }
+      }
+    }
+    BitBlt(toFromWide.dc(), 0, 0, width, HEIGHT, fromWide.dc(), 0, 0, SRCCOPY);
+    BitBlt(toFromNarrow.dc(), 0, 0, width, HEIGHT, fromNarrow.dc(), 0, 0, SRCCOPY);
+    BitBlt(toFromWide.dc(), 1, 1, width, HEIGHT, fromWide.dc(), width / 2, 0, SRCCOPY);
+    BitBlt(toFromNarrow.dc(), 1, 1, width, HEIGHT, fromNarrow.dc(), width / 2, 0, SRCCOPY);
+    const int indexedBytes = (width + 3) / 4 * 4 * HEIGHT;
+    ASSERT_EQ(std::vector<std::uint8_t>(toFromWide.bytes(), toFromWide.bytes() + indexedBytes),
+              std::vector<std::uint8_t>(toFromNarrow.bytes(), toFromNarrow.bytes() + indexedBytes))
+        << "width " << width;
+  }
+}
+
 TEST_F(DibSections, OneAndFourBitPixelsPackFromTheHighBits) {
   Info mono(9, 1, 1);
   mono.colors[0] = RGBQUAD{0, 0, 255, 0};  // red

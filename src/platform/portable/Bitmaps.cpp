@@ -322,6 +322,32 @@ void EncodeRow(const PixelRows &rows, int x, int y, int count, const std::uint32
   }
 }
 
+// Plain 32-bit pixels to their colour-table indices, two at a time: a pair
+// of pixels with the colours of the pair before takes its two indices again
+// without the matcher. Pixels are little-endian words, so the first of a
+// pair is the low half of the 64-bit load.
+void MatchPlainRow(const std::uint8_t *from, std::uint8_t *to, int columns,
+                   NearestColor &matcher) {
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pairs are read as 64-bit words");
+  constexpr std::uint64_t COLOR_BITS = 0x00FFFFFF00FFFFFFull;
+  std::uint64_t previousPair = ~std::uint64_t{0};  // no pair has its spare bits set
+  std::uint8_t firstIndex = 0, secondIndex = 0;
+  int x = 0;
+  for (; x + 2 <= columns; x += 2) {
+    std::uint64_t pair;
+    std::memcpy(&pair, from + 4 * x, sizeof pair);
+    pair &= COLOR_BITS;
+    if (pair != previousPair) {
+      previousPair = pair;
+      firstIndex = matcher.IndexOf(static_cast<std::uint32_t>(pair));
+      secondIndex = matcher.IndexOf(static_cast<std::uint32_t>(pair >> 32));
+    }
+    to[x] = firstIndex;
+    to[x + 1] = secondIndex;
+  }
+  if (x < columns) to[x] = matcher.IndexOf(LoadWord(from + 4 * x) & 0x00FFFFFF);
+}
+
 // Shrinks a transfer along one axis so that both ends stay inside their bitmaps.
 bool ClipAxis(long long &destination, long long &source, long long &length,
               long long destinationSize, long long sourceSize) {
@@ -455,11 +481,8 @@ bool TransferRows(const PixelRows &source, int sourceX, const std::vector<int> &
     // of every GIF save, go straight from row to row without the buffer.
     if (IsPlainRgb(source) && target.bitCount == 8) {
       for (std::size_t i = 0; i < sourceRows.size(); ++i) {
-        const std::uint8_t *from = source.Row(sourceRows[i]) + 4 * sourceX;
-        std::uint8_t *to = target.Row(targetRows[i]) + targetX;
-        for (int x = 0; x < columns; ++x) {
-          to[x] = matcher->IndexOf(LoadWord(from + 4 * x) & 0x00FFFFFF);
-        }
+        MatchPlainRow(source.Row(sourceRows[i]) + 4 * sourceX,
+                      target.Row(targetRows[i]) + targetX, columns, *matcher);
       }
       return true;
     }
