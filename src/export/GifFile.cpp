@@ -3,6 +3,7 @@
 #include "GifFile.h"
 
 #include "ConvertDib.h"
+#include "LzwEncoder.h"
 #include "PackedDib.h"
 #include "platform/Streams.h"
 
@@ -127,12 +128,16 @@ int GifFile::WriteIndexed(const char *path, const std::uint8_t *pixels, std::int
   if (pixels == nullptr || width < 1 || height < 1 || width > MAX_SIDE || height > MAX_SIDE) {
     return 0;
   }
+  // The encoder's tables are tens of kilobytes: on the heap, not on the
+  // stack of a host thread that may have little of it.
+  const std::unique_ptr<LzwEncoder> encoder(new (std::nothrow) LzwEncoder);
+  if (!encoder) return 0;
   std::FILE *file = OpenStream(path, "wb");
   if (file == nullptr) return Fail("Can't open GIF for writing");
   WriteScreenAndColors(file, width, height, background, red, green, blue);
   WriteImageDescriptor(file, width, height);
   StreamSink sink(file);
-  encoder_.Encode(pixels, static_cast<std::size_t>(width) * static_cast<std::size_t>(height), sink);
+  encoder->Encode(pixels, static_cast<std::size_t>(width) * static_cast<std::size_t>(height), sink);
   std::fputc(BLOCK_TERMINATOR, file);  // end of the image data
   std::fputc(TRAILER, file);           // end of the file
   // A stream that failed on the way (a full disk) made no GIF.

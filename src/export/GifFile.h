@@ -3,7 +3,6 @@
 #pragma once
 
 #include "CDib.h"
-#include "LzwEncoder.h"
 
 #include <cstdint>
 #include <string>
@@ -37,7 +36,6 @@ class GifFile {
   int Fail(const char *text);
 
   std::string statusText_ = "No Error";
-  LzwEncoder encoder_;
 };
 
 }  // namespace trendel
