@@ -108,7 +108,7 @@ def process(name):
     if not os.path.exists(path):
         return None
     result = json.load(open(path))["results"][0]
-    return result["mean"] * 1000.0, result["min"] * 1000.0
+    return result["median"] * 1000.0, result["min"] * 1000.0
 
 def span(values):
     return "%.2f-%.2f ms" % (min(values), max(values))
@@ -116,7 +116,7 @@ def span(values):
 def row(work_name, now, target, baseline=""):
     print("| %-48s | %-26s | %-26s | %s" % (work_name, now, target, baseline))
 
-print("Speed table, %s runs each (min-max of the runs; processes: mean, min)" % runs)
+print("Speed table, %s runs each (min-max of the runs; processes: median, min)" % runs)
 print()
 row("Work", "Now", "Target", "Baseline in this run")
 row("-" * 48, "-" * 26, "-" * 26, "-" * 20)
