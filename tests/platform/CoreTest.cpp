@@ -422,6 +422,11 @@ class WholeCopy : public ::testing::Test {
     EXPECT_EQ(TrendelHost_ReadPixels(window_, pixels.data(), SIDE, SIDE), 0);
     return pixels;
   }
+  // How many of the window's pixels have this colour.
+  long WindowPixelsOf(std::uint32_t pixel) const {
+    const std::vector<std::uint32_t> pixels = WindowPixels();
+    return static_cast<long>(std::count(pixels.begin(), pixels.end(), pixel));
+  }
   std::uint32_t BitmapPixel(int x, int y) const {
     Canvas probe(1, 1);
     BitBlt(probe.dc(), 0, 0, 1, 1, memoryDc_, x, y, SRCCOPY);
@@ -438,8 +443,7 @@ class WholeCopy : public ::testing::Test {
 TEST_F(WholeCopy, TheWindowTakesTheBitmapsPictureWhenTheBitmapGoes) {
   CopyToWindow();
   EndBitmap();
-  const std::vector<std::uint32_t> pixels = WindowPixels();
-  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), RED_PIXEL), SIDE * SIDE);
+  EXPECT_EQ(WindowPixelsOf(RED_PIXEL), SIDE * SIDE);
 }
 
 TEST_F(WholeCopy, DrawingOnTheBitmapAfterwardsLeavesTheWindowAlone) {
@@ -447,8 +451,7 @@ TEST_F(WholeCopy, DrawingOnTheBitmapAfterwardsLeavesTheWindowAlone) {
   Paint(memoryDc_, RGB(0, 0, 255), 0, 0, 10, 10);
   EXPECT_EQ(BitmapPixel(5, 5), BLUE_PIXEL);
   EndBitmap();
-  const std::vector<std::uint32_t> pixels = WindowPixels();
-  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), RED_PIXEL), SIDE * SIDE);
+  EXPECT_EQ(WindowPixelsOf(RED_PIXEL), SIDE * SIDE);
 }
 
 TEST_F(WholeCopy, DrawingOnTheWindowAfterwardsLeavesTheBitmapAlone) {
@@ -472,8 +475,7 @@ TEST_F(WholeCopy, ASecondCopyReplacesTheFirst) {
   SelectObject(blueDc, previous);
   DeleteDC(blueDc);
   DeleteObject(blue);
-  const std::vector<std::uint32_t> pixels = WindowPixels();
-  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), BLUE_PIXEL), SIDE * SIDE);
+  EXPECT_EQ(WindowPixelsOf(BLUE_PIXEL), SIDE * SIDE);
 }
 
 TEST_F(WholeCopy, TheWindowCanGoFirstOrChangeSize) {
@@ -488,9 +490,8 @@ TEST_F(WholeCopy, TheWindowCanGoFirstOrChangeSize) {
 TEST_F(WholeCopy, APartialCopyIsMadeAtOnce) {
   ASSERT_TRUE(BitBlt(windowDc_, 0, 0, SIDE, SIDE - 1, memoryDc_, 0, 0, SRCCOPY));
   Paint(memoryDc_, RGB(0, 0, 255), 0, 0, SIDE, SIDE);
-  const std::vector<std::uint32_t> pixels = WindowPixels();
-  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), RED_PIXEL), SIDE * (SIDE - 1));
-  EXPECT_EQ(pixels[(SIDE - 1) * SIDE], 0xFFFFFFu);
+  EXPECT_EQ(WindowPixelsOf(RED_PIXEL), SIDE * (SIDE - 1));
+  EXPECT_EQ(WindowPixels()[(SIDE - 1) * SIDE], 0xFFFFFFu);
 }
 
 TEST(HostWindows, SizesPixelsAndText) {
