@@ -34,6 +34,7 @@
 #include "Surface.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -45,6 +46,10 @@ namespace {
 using Wide = __int128;
 
 constexpr long long DOT_RUN = 3;  // PS_DOT: pixels on, then as many off
+
+// How far ahead a solid line's walk asks for the memory it will write
+// (PaintSolidLineOn); the best of 3, 6 and 12 on the large chart.
+constexpr std::intptr_t PREFETCH_STEPS = 12;
 
 // Lines shorter than this many steps keep every product of MinorAt below
 // 2^62, so that plain 64-bit arithmetic gives the exact result: a series
@@ -182,6 +187,13 @@ bool LiesOn(const Surface &surface, const LinePath &path) {
 // on, mirrored for a falling minor coordinate (2 * length - 1 - remainder),
 // so that it only ever grows and one test a step finds the minor moves. The
 // pointer ends on the end pixel, which is on the surface too.
+//
+// A steep segment writes each pixel in another row, so nearly every write
+// misses the first-level cache, and the writes waited on each other in turn.
+// Each step therefore asks for the row PREFETCH_STEPS further on (give or
+// take a column) ahead of its write. The address is worked out as an integer
+// because it may lie past the line, or past the surface, where a prefetch
+// touches nothing.
 void PaintSolidLineOn(const Surface &surface, const LinePath &path, std::uint32_t pixel) {
   const bool falling = path.minorDelta < 0;
   const std::ptrdiff_t majorStride =
@@ -193,7 +205,11 @@ void PaintSolidLineOn(const Surface &surface, const LinePath &path, std::uint32_
   std::uint32_t *target = path.xMajor
                               ? surface.Row(static_cast<int>(path.minorStart)) + path.majorStart
                               : surface.Row(static_cast<int>(path.majorStart)) + path.minorStart;
+  const std::intptr_t prefetchAhead =
+      PREFETCH_STEPS * majorStride * static_cast<std::intptr_t>(sizeof *target);
   for (long long step = 0; step < path.length; ++step) {
+    __builtin_prefetch(
+        reinterpret_cast<const void *>(reinterpret_cast<std::intptr_t>(target) + prefetchAhead), 1);
     *target = pixel;
     target += majorStride;
     remainder += twiceRise;
