@@ -50,18 +50,18 @@ void CGraph::SetScale(double min, double max, double step) {
 
 void CGraphCategory::AddValue(std::int32_t seriesIndex, double value) {
   if (seriesIndex != static_cast<std::int32_t>(points_.size())) pointsInSeriesOrder_ = false;
-  points_.push_back(std::make_unique<CGraphPoint>(seriesIndex, value));
+  points_.emplace_back(seriesIndex, value);
 }
 
 double CGraphCategory::GetValue(std::int32_t seriesIndex) const {
   if (pointsInSeriesOrder_) {
     if (seriesIndex >= 0 && static_cast<std::size_t>(seriesIndex) < points_.size()) {
-      return points_[static_cast<std::size_t>(seriesIndex)]->value;
+      return points_[static_cast<std::size_t>(seriesIndex)].value;
     }
     return 0.0;
   }
   for (const auto &point : points_) {
-    if (point->seriesIndex == seriesIndex) return point->value;
+    if (point.seriesIndex == seriesIndex) return point.value;
   }
   return 0.0;
 }

@@ -40,7 +40,9 @@ class CGraphCategory {
 
  private:
   std::string name_;
-  std::vector<std::unique_ptr<CGraphPoint>> points_;
+  // Held by value, not each on its own in the heap: a series pass reads one
+  // point of every category, and each pointer more is another wait on memory.
+  std::vector<CGraphPoint> points_;
   // True while point i belongs to series i for every i, which is how the
   // loader fills a category; GetValue then finds a point without a search.
   bool pointsInSeriesOrder_ = true;
