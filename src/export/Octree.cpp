@@ -24,12 +24,43 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
 
 namespace trendel {
 namespace {
 
 constexpr std::uint32_t ColorKey(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   return (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | blue;
+}
+
+constexpr std::uint32_t COLOR_BITS = 0xFFFFFF;
+
+// The index of the first pixel from `start` on whose colour is not `color`,
+// or `end`: four pixels at a time, their top bytes ignored. The first pixel
+// of a pair is the low half of a 64-bit load on a little-endian machine.
+std::size_t EndOfRun(const std::uint32_t *pixels, std::size_t start, std::size_t end,
+                     std::uint32_t color) {
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pairs are read as 64-bit words");
+  constexpr std::uint64_t PAIR_COLOR_BITS = 0x00FFFFFF00FFFFFFull;
+  const std::uint64_t pattern = color * 0x0000000100000001ull;
+  const auto differenceAt = [&](std::size_t index) {
+    std::uint64_t pair;
+    std::memcpy(&pair, pixels + index, sizeof pair);
+    return (pair ^ pattern) & PAIR_COLOR_BITS;
+  };
+  const auto firstOfPair = [](std::size_t index, std::uint64_t difference) {
+    return (difference & 0xFFFFFFFF) != 0 ? index : index + 1;
+  };
+  std::size_t index = start;
+  for (; index + 4 <= end; index += 4) {
+    const std::uint64_t first = differenceAt(index), second = differenceAt(index + 2);
+    if ((first | second) == 0) continue;
+    return first != 0 ? firstOfPair(index, first) : firstOfPair(index + 2, second);
+  }
+  for (; index < end; ++index) {
+    if ((pixels[index] & COLOR_BITS) != color) return index;
+  }
+  return end;
 }
 
 }  // namespace
@@ -121,14 +152,19 @@ void Octree::FlushPending() {
   pendingEntries_.clear();
 }
 
-// The cache entry's leaf when it holds the colour; otherwise the walk, after
-// the entry's pending pixels went to their leaf.
+// The cache entry's leaf when it holds the colour; otherwise the walk. Kept
+// small so that AddPixels takes a remembered colour without a call.
 void Octree::AddRun(std::uint32_t color, std::uint32_t count) {
   CachedLeaf &entry = CacheEntry(color);
   if (entry.generation == generation_ && entry.color == color) {
     AddPending(entry, count);
     return;
   }
+  AddRunByWalk(entry, color, count);
+}
+
+// The entry's pending pixels go to their leaf first, then it takes the colour.
+void Octree::AddRunByWalk(CachedLeaf &entry, std::uint32_t color, std::uint32_t count) {
   if (entry.pendingCount != 0) FlushPending();
   bool newLeaf = false;
   Node *leaf = WalkToLeaf(color, newLeaf);
@@ -146,11 +182,9 @@ void Octree::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
 }
 
 void Octree::AddPixels(const std::uint32_t *pixels, std::size_t count) {
-  constexpr std::uint32_t COLOR_BITS = 0xFFFFFF;
   for (std::size_t start = 0; start < count;) {
     const std::uint32_t color = pixels[start] & COLOR_BITS;
-    std::size_t end = start + 1;
-    while (end < count && (pixels[end] & COLOR_BITS) == color) ++end;
+    const std::size_t end = EndOfRun(pixels, start + 1, count, color);
     AddRun(color, static_cast<std::uint32_t>(end - start));
     start = end;
   }

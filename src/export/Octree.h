@@ -69,6 +69,7 @@ class Octree {
 
   Node *NewNode(int level);
   void AddRun(std::uint32_t color, std::uint32_t count);
+  void AddRunByWalk(CachedLeaf &entry, std::uint32_t color, std::uint32_t count);
   Node *WalkToLeaf(std::uint32_t color, bool &newLeaf);
   CachedLeaf &CacheEntry(std::uint32_t color);
   void AddPending(CachedLeaf &entry, std::uint32_t count);

@@ -228,5 +228,36 @@ TEST(Octree, RowsGiveThePaletteOfPlainWalks) {
   }
 }
 
+// Runs are found four pixels at a time. Long runs that end at every place in
+// a group of four, top bytes set at random, and rows of every width: the
+// palette must be that of the plain walk. Few colour bits fold neighbouring
+// colours into one leaf, so a pixel counted in the wrong run moves an
+// average.
+TEST(Octree, LongRunsGiveThePaletteOfPlainWalks) {
+  std::mt19937 random(11);
+  for (int picture = 0; picture < 40; ++picture) {
+    const int colorBits = 1 + picture % 4;
+    Octree tree(256, colorBits);
+    PlainOctree plain(256, colorBits);
+    for (int row = 0; row < 20; ++row) {
+      const std::size_t width = 1 + static_cast<std::size_t>(row * 13 + picture) % 97;
+      std::vector<std::uint32_t> pixels;
+      while (pixels.size() < width) {
+        const auto color = static_cast<std::uint32_t>(random()) & 0xFFFFFF;
+        pixels.insert(pixels.end(), 1 + random() % 70, color);
+      }
+      pixels.resize(width);
+      for (std::uint32_t &pixel : pixels) {
+        plain.Add({static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                   static_cast<std::uint8_t>(pixel)},
+                  1);
+        pixel |= static_cast<std::uint32_t>(random()) << 24;
+      }
+      tree.AddPixels(pixels.data(), pixels.size());
+    }
+    ASSERT_EQ(tree.Palette(), plain.Palette()) << "seed 11, picture " << picture;
+  }
+}
+
 }  // namespace
 }  // namespace trendel
