@@ -57,15 +57,25 @@ enum class Smoothing : std::uint8_t { BiLevel, Greyscale };
 // alone, FULL_COVERAGE paints the text colour.
 constexpr std::uint8_t FULL_COVERAGE = 15;
 
+// One pixel a glyph paints, counted from the top-left of its box.
+struct InkPixel {
+  std::uint16_t row;
+  std::uint16_t column;
+  std::uint8_t level;  // 1 to FULL_COVERAGE
+};
+
 // One rasterised glyph: coverage levels, one byte per pixel, row by row. Its
 // top-left pixel lies `left` pixels right of and `top` pixels above the glyph
-// origin on the baseline (device rows grow downwards).
+// origin on the baseline (device rows grow downwards). `ink` lists the pixels
+// of level above 0 in the same order, so that a glyph lying wholly on the
+// surface is drawn without walking the empty part of its box.
 struct GlyphImage {
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> levels;
+  std::vector<InkPixel> ink;
 };
 
 // The direction of a run of text: escapement in tenths of a degree,
@@ -110,12 +120,17 @@ struct FontFaceInstance {
   const TEXTMETRICA metrics;
 
  private:
+  // What is known of one glyph. The upright image is found here rather than
+  // in the image map, as nearly every label is upright.
   struct Advances {
     int measured = -1;
     int drawn = -1;
+    const GlyphImage *uprightImage = nullptr;
   };
   Advances &AdvancesOf(FT_UInt glyph) const;
   void Activate(const Rotation &rotation) const;
+  const GlyphImage &Rasterise(FT_UInt glyph, const Rotation &rotation) const;
+  void ForgetImages() const;
 
   // Caches filled on first use; the instance is shared as const.
   mutable std::vector<Advances> advances_;
