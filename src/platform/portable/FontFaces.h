@@ -15,6 +15,7 @@
 #include FT_FREETYPE_H
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -102,16 +103,35 @@ struct FontFaceInstance {
   FontFaceInstance(const FontFaceInstance &) = delete;
   FontFaceInstance &operator=(const FontFaceInstance &) = delete;
 
-  FT_UInt GlyphIndex(char32_t codePoint) const;
+  // The look-ups below run for every glyph of every label, so what is
+  // already known is answered inline and only the first answer is worked out
+  // out of line.
+
+  FT_UInt GlyphIndex(char32_t codePoint) const {
+    if (codePoint < face.latinGlyphs.size()) return face.latinGlyphs[codePoint];
+    return FT_Get_Char_Index(face.handle, codePoint);
+  }
   // The advance GetTextExtentPoint32A adds up: the design advance scaled to
   // the em and rounded, the same for every escapement.
-  int MeasuredAdvance(FT_UInt glyph) const;
+  int MeasuredAdvance(FT_UInt glyph) const {
+    const int known = AdvancesOf(glyph).measured;
+    return known >= 0 ? known : MeasureAdvance(glyph);
+  }
   // The advance between glyphs of unrotated text: that of the glyph as it is
-  // drawn, which bi-level hinting may widen by a pixel.
-  int DrawnAdvance(FT_UInt glyph) const;
+  // drawn, which bi-level hinting may widen by a pixel. Usually known
+  // already: drawing an unrotated glyph's image notes it.
+  int DrawnAdvance(FT_UInt glyph) const {
+    const int known = AdvancesOf(glyph).drawn;
+    return known >= 0 ? known : LoadDrawnAdvance(glyph);
+  }
   // The glyph rasterised at this rotation; cached, so the reference stays
   // valid until the next call.
-  const GlyphImage &Image(FT_UInt glyph, const Rotation &rotation) const;
+  const GlyphImage &Image(FT_UInt glyph, const Rotation &rotation) const {
+    if (!rotation.IsRotated()) {
+      if (const GlyphImage *image = AdvancesOf(glyph).uprightImage) return *image;
+    }
+    return Rasterise(glyph, rotation);
+  }
 
   FontFace &face;
   const FT_Size size;
@@ -127,7 +147,13 @@ struct FontFaceInstance {
     int drawn = -1;
     const GlyphImage *uprightImage = nullptr;
   };
-  Advances &AdvancesOf(FT_UInt glyph) const;
+  Advances &AdvancesOf(FT_UInt glyph) const {
+    // Glyph indices come from the face's own character map.
+    assert(glyph < advances_.size());
+    return advances_[glyph < advances_.size() ? glyph : 0];
+  }
+  int MeasureAdvance(FT_UInt glyph) const;
+  int LoadDrawnAdvance(FT_UInt glyph) const;
   void Activate(const Rotation &rotation) const;
   const GlyphImage &Rasterise(FT_UInt glyph, const Rotation &rotation) const;
   void ForgetImages() const;

@@ -103,44 +103,21 @@ Rotation::Rotation(int requested) : escapement(requested % 3600), cosine(1.0), s
   sine = std::sin(radians);
 }
 
-FT_UInt FontFaceInstance::GlyphIndex(char32_t codePoint) const {
-  if (codePoint < face.latinGlyphs.size()) return face.latinGlyphs[codePoint];
-  return FT_Get_Char_Index(face.handle, codePoint);
-}
-
-int FontFaceInstance::MeasuredAdvance(FT_UInt glyph) const {
+int FontFaceInstance::MeasureAdvance(FT_UInt glyph) const {
+  FT_Fixed designAdvance = 0;
+  FT_Get_Advance(face.handle, glyph, FT_LOAD_NO_SCALE, &designAdvance);
   Advances &entry = AdvancesOf(glyph);
-  if (entry.measured < 0) {
-    FT_Fixed designAdvance = 0;
-    FT_Get_Advance(face.handle, glyph, FT_LOAD_NO_SCALE, &designAdvance);
-    entry.measured = static_cast<int>((FT_MulFix(designAdvance, size->metrics.x_scale) + 32) >> 6);
-  }
+  entry.measured = static_cast<int>((FT_MulFix(designAdvance, size->metrics.x_scale) + 32) >> 6);
   return entry.measured;
 }
 
-// Usually known already: drawing an unrotated glyph's image notes it.
-int FontFaceInstance::DrawnAdvance(FT_UInt glyph) const {
+int FontFaceInstance::LoadDrawnAdvance(FT_UInt glyph) const {
+  Activate(Rotation(0));
   Advances &entry = AdvancesOf(glyph);
-  if (entry.drawn < 0) {
-    Activate(Rotation(0));
-    entry.drawn = FT_Load_Glyph(face.handle, glyph, LoadFlags(smoothing)) == 0
-                      ? HintedAdvance(face.handle->glyph)
-                      : MeasuredAdvance(glyph);
-  }
+  entry.drawn = FT_Load_Glyph(face.handle, glyph, LoadFlags(smoothing)) == 0
+                    ? HintedAdvance(face.handle->glyph)
+                    : MeasuredAdvance(glyph);
   return entry.drawn;
-}
-
-FontFaceInstance::Advances &FontFaceInstance::AdvancesOf(FT_UInt glyph) const {
-  // Glyph indices come from the face's own character map.
-  assert(glyph < advances_.size());
-  return advances_[glyph < advances_.size() ? glyph : 0];
-}
-
-const GlyphImage &FontFaceInstance::Image(FT_UInt glyph, const Rotation &rotation) const {
-  if (!rotation.IsRotated()) {
-    if (const GlyphImage *image = AdvancesOf(glyph).uprightImage) return *image;
-  }
-  return Rasterise(glyph, rotation);
 }
 
 // Looks the glyph up among the turned images, or rasterises it and keeps it;

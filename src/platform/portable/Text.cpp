@@ -216,6 +216,8 @@ struct Origin {
 // The origin of the glyph `pen` pixels along the baseline, by the rule at the
 // top of this file.
 Origin GlyphOrigin(const TextRun &run, long long pen) {
+  // Special case: upright text, where the rule comes down to whole numbers.
+  if (!run.rotation.IsRotated()) return {run.x + pen, run.y + run.instance.metrics.tmAscent};
   const double ascent = run.instance.metrics.tmAscent;
   const double penDistance = static_cast<double>(pen);
   const Rotation &rotation = run.rotation;
