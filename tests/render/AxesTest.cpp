@@ -120,6 +120,17 @@ TEST(NumberText, EveryTextIsTheWholeOfTheCLibrarysFixedNotation) {
     const double magnitude = std::ldexp(1.0, static_cast<int>(random() % 2000) - 1000);
     values.push_back((static_cast<double>(random() % 2000001) - 1000000.0) / 1000.0 * magnitude);
   }
+  // Whole numbers of every length of digits up to where doubles stop being
+  // whole-number exact, and past it.
+  for (double power = 1; power <= 1e17; power *= 10) {
+    for (const double whole : {power - 1, power, power + 1, std::floor(power * 0.7), -power}) {
+      values.push_back(whole);
+    }
+  }
+  for (int i = 0; i < 2000; ++i) {
+    values.push_back(static_cast<double>(static_cast<std::int64_t>(random() % 2000000000000001) -
+                                         1000000000000000));
+  }
   for (const double value : values) {
     const std::string expected = plain(value);
     ASSERT_EQ(FormatNumber(value, TrailingZeros::Keep), expected) << "seed " << SEED;
