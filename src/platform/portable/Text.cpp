@@ -145,13 +145,9 @@ class GlyphBlender {
 
   std::uint32_t Blend(std::uint32_t below, std::uint8_t level) {
     if (level >= FULL_COVERAGE) return text_;
-    Remembered &last = last_[level];
-    const std::uint32_t colour = below & COLOUR_BITS;
-    if (last.below != colour) {
-      last.below = colour;
-      last.result = BlendPixel(text_, colour, level);
-    }
-    return last.result;
+    const Remembered &last = last_[level];
+    if (last.below == (below & COLOUR_BITS)) return last.result;
+    return BlendAnew(below & COLOUR_BITS, level);
   }
 
  private:
@@ -161,6 +157,12 @@ class GlyphBlender {
     std::uint32_t below;
     std::uint32_t result;
   };
+  // Kept out of line so that the glyph loops keep their registers.
+  [[gnu::noinline]] std::uint32_t BlendAnew(std::uint32_t colour, std::uint8_t level) {
+    last_[level] = {colour, BlendPixel(text_, colour, level)};
+    return last_[level].result;
+  }
+
   std::uint32_t text_;
   Remembered last_[FULL_COVERAGE];
 };
