@@ -140,5 +140,26 @@ TEST(GlyphDrawing, InkListsAndClippedBoxesDrawWhatThePlainWayDraws) {
   }
 }
 
+// An instance keeps a few megabytes of glyph images and then starts over;
+// an upright image noted beside its glyph must go with the rest, and come
+// back the same when asked again.
+TEST(GlyphCache, ImagesComeBackTheSameAfterTheCacheStartsOver) {
+  const auto instance = portable::FindFontFaceInstance("Arial", -300, FW_NORMAL);
+  ASSERT_NE(instance, nullptr);
+  const portable::Rotation upright(0);
+  const FT_UInt first = instance->GlyphIndex(U'W');
+  const portable::GlyphImage kept = instance->Image(first, upright);
+  ASSERT_FALSE(kept.ink.empty());
+  // Far more than the cache holds: every letter in eight directions.
+  for (int escapement = 0; escapement < 3600; escapement += 450) {
+    for (char32_t letter = U'A'; letter <= U'Z'; ++letter) {
+      instance->Image(instance->GlyphIndex(letter), portable::Rotation(escapement));
+    }
+  }
+  const portable::GlyphImage &again = instance->Image(first, upright);
+  EXPECT_EQ(again.levels, kept.levels);
+  EXPECT_EQ(again.ink.size(), kept.ink.size());
+}
+
 }  // namespace
 }  // namespace trendel
