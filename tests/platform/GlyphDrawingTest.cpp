@@ -1,7 +1,7 @@
-// How TextOutA puts glyph pixels down: the blend of smoothed pixels, and the
-// two ways a glyph is drawn (from its ink list when it lies wholly on the
-// surface, through its clipped box otherwise). Each is checked against a
-// plain per-pixel drawing of the glyph images by the measured ramps.
+// How TextOutA puts pixels down: the blend of smoothed pixels, the two ways
+// a glyph is drawn (from its ink list when it lies wholly on the surface,
+// through its clipped box otherwise), and the fill of an opaque cell. Each is
+// checked against a plain per-pixel drawing.
 #include "Canvas.h"
 
 #include "platform/portable/FontFaces.h"
@@ -137,6 +137,38 @@ TEST(GlyphDrawing, InkListsAndClippedBoxesDrawWhatThePlainWayDraws) {
       }
     }
     DeleteObject(font);
+  }
+}
+
+// An opaque cell fills its first visible row and copies it down; on top-down
+// and bottom-up surfaces, across every edge, it must paint exactly the
+// clipped rectangle.
+TEST(TextCellFill, PaintsExactlyTheClippedRectangleInEitherRowOrder) {
+  constexpr int WIDTH = 9, HEIGHT = 7;
+  constexpr std::uint32_t GROUND = 0x00123456, CELL = 0x00ABCDEF;
+  const long long rectangles[][4] = {{2, 1, 6, 5},   {-3, -2, 4, 3}, {5, 4, 20, 30},
+                                     {-5, -5, 50, 50}, {3, 3, 3, 6},  {3, 8, 6, 12},
+                                     {0, 6, 9, 7},    {8, 0, 9, 7}};
+  for (const bool topDown : {true, false}) {
+    for (const auto &rectangle : rectangles) {
+      std::vector<std::uint32_t> storage(WIDTH * HEIGHT, GROUND);
+      portable::Surface surface;
+      surface.width = WIDTH;
+      surface.height = HEIGHT;
+      surface.pitch = topDown ? WIDTH : -WIDTH;
+      surface.origin = storage.data() + (topDown ? 0 : WIDTH * (HEIGHT - 1));
+      surface.FillRect(rectangle[0], rectangle[1], rectangle[2], rectangle[3], CELL);
+      for (int y = 0; y < HEIGHT; ++y) {
+        for (int x = 0; x < WIDTH; ++x) {
+          const bool inside = x >= rectangle[0] && x < rectangle[2] && y >= rectangle[1] &&
+                              y < rectangle[3];
+          ASSERT_EQ(surface.Get(x, y), inside ? CELL : GROUND)
+              << "rectangle " << rectangle[0] << "," << rectangle[1] << "," << rectangle[2] << ","
+              << rectangle[3] << (topDown ? " top-down" : " bottom-up") << ", pixel " << x << ","
+              << y;
+        }
+      }
+    }
   }
 }
 
