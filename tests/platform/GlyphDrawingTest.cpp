@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -26,12 +27,14 @@ constexpr int TRANSPARENT_MODE = 1;
 
 // The measured ramps: share (of 255) of the way toward darker and lighter
 // text per coverage level, rounded down.
-constexpr int TOWARD_DARKER[16] = {0, 15, 22, 30, 38, 47, 56, 66, 77, 88, 101, 115, 131, 151, 178, 255};
+constexpr int TOWARD_DARKER[16] = {0,  15, 22,  30,  38,  47,  56,  66,
+                                   77, 88, 101, 115, 131, 151, 178, 255};
 constexpr int TOWARD_LIGHTER[16] = {0,   104, 124, 140, 154, 167, 178, 189,
                                     199, 208, 217, 225, 233, 240, 248, 255};
 
 int RampChannel(int text, int background, int level) {
-  if (text < background) return background - ((background - text) * TOWARD_DARKER[level] + 254) / 255;
+  if (text < background)
+    return background - ((background - text) * TOWARD_DARKER[level] + 254) / 255;
   return background + (text - background) * TOWARD_LIGHTER[level] / 255;
 }
 
@@ -65,8 +68,8 @@ TEST(GlyphBlending, EveryChannelFollowsTheMeasuredRamps) {
 // Upright text drawn glyph by glyph from the images' level grids, each
 // pixel by RampPixel: the drawing TextOutA must match in transparent mode.
 void DrawPlainly(std::vector<std::uint32_t> &pixels, int width, int height,
-                 const portable::FontFaceInstance &instance, int x, int y,
-                 const std::string &text, std::uint32_t textPixel) {
+                 const portable::FontFaceInstance &instance, int x, int y, const std::string &text,
+                 std::uint32_t textPixel) {
   const portable::Rotation upright(0);
   long long pen = 0;
   for (const char32_t codePoint : portable::DecodeText(text.data(), text.size())) {
@@ -107,10 +110,11 @@ TEST(GlyphDrawing, InkListsAndClippedBoxesDrawWhatThePlainWayDraws) {
   const std::string text = "Wg%8\xE9|";
   std::mt19937 random(SEED);
   for (const GlyphCase &glyphCase : cases) {
-    const auto instance = portable::FindFontFaceInstance("Arial", glyphCase.height, glyphCase.weight);
+    const auto instance =
+        portable::FindFontFaceInstance("Arial", glyphCase.height, glyphCase.weight);
     ASSERT_NE(instance, nullptr);
-    HFONT font = CreateFontA(glyphCase.height, 0, 0, 0, glyphCase.weight, 0, 0, 0, 0, 0, 0, 0, 16,
-                             "Arial");
+    HFONT font =
+        CreateFontA(glyphCase.height, 0, 0, 0, glyphCase.weight, 0, 0, 0, 0, 0, 0, 0, 16, "Arial");
     for (const auto &place : places) {
       Canvas canvas(WIDTH, HEIGHT);
       std::uint32_t *bits = portable::SurfaceOf(*portable::FindDeviceContext(canvas.dc()))->origin;
@@ -125,8 +129,8 @@ TEST(GlyphDrawing, InkListsAndClippedBoxesDrawWhatThePlainWayDraws) {
       portable::FindDeviceContext(canvas.dc())->backgroundMode = TRANSPARENT_MODE;
       SetTextColor(canvas.dc(), glyphCase.text);
       HGDIOBJ previous = SelectObject(canvas.dc(), font);
-      ASSERT_TRUE(TextOutA(canvas.dc(), place[0], place[1], text.data(),
-                           static_cast<int>(text.size())));
+      ASSERT_TRUE(
+          TextOutA(canvas.dc(), place[0], place[1], text.data(), static_cast<int>(text.size())));
       SelectObject(canvas.dc(), previous);
       const std::vector<std::uint32_t> drawn = canvas.Pixels();
       for (int i = 0; i < WIDTH * HEIGHT; ++i) {
@@ -146,9 +150,8 @@ TEST(GlyphDrawing, InkListsAndClippedBoxesDrawWhatThePlainWayDraws) {
 TEST(TextCellFill, PaintsExactlyTheClippedRectangleInEitherRowOrder) {
   constexpr int WIDTH = 9, HEIGHT = 7;
   constexpr std::uint32_t GROUND = 0x00123456, CELL = 0x00ABCDEF;
-  const long long rectangles[][4] = {{2, 1, 6, 5},   {-3, -2, 4, 3}, {5, 4, 20, 30},
-                                     {-5, -5, 50, 50}, {3, 3, 3, 6},  {3, 8, 6, 12},
-                                     {0, 6, 9, 7},    {8, 0, 9, 7}};
+  const long long rectangles[][4] = {{2, 1, 6, 5}, {-3, -2, 4, 3}, {5, 4, 20, 30}, {-5, -5, 50, 50},
+                                     {3, 3, 3, 6}, {3, 8, 6, 12},  {0, 6, 9, 7},   {8, 0, 9, 7}};
   for (const bool topDown : {true, false}) {
     for (const auto &rectangle : rectangles) {
       std::vector<std::uint32_t> storage(WIDTH * HEIGHT, GROUND);
@@ -160,8 +163,8 @@ TEST(TextCellFill, PaintsExactlyTheClippedRectangleInEitherRowOrder) {
       surface.FillRect(rectangle[0], rectangle[1], rectangle[2], rectangle[3], CELL);
       for (int y = 0; y < HEIGHT; ++y) {
         for (int x = 0; x < WIDTH; ++x) {
-          const bool inside = x >= rectangle[0] && x < rectangle[2] && y >= rectangle[1] &&
-                              y < rectangle[3];
+          const bool inside =
+              x >= rectangle[0] && x < rectangle[2] && y >= rectangle[1] && y < rectangle[3];
           ASSERT_EQ(surface.Get(x, y), inside ? CELL : GROUND)
               << "rectangle " << rectangle[0] << "," << rectangle[1] << "," << rectangle[2] << ","
               << rectangle[3] << (topDown ? " top-down" : " bottom-up") << ", pixel " << x << ","
@@ -170,6 +173,47 @@ TEST(TextCellFill, PaintsExactlyTheClippedRectangleInEitherRowOrder) {
       }
     }
   }
+}
+
+// A 32-bit DIB section of either row order, with the text of the tests above
+// drawn opaque: the inked glyphs and the cell step down the picture by a
+// negative pitch in a bottom-up section.
+std::vector<std::uint32_t> PictureRowsFromTop(bool bottomUp) {
+  constexpr int WIDTH = 40, HEIGHT = 24;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = WIDTH;
+  info.bmiHeader.biHeight = bottomUp ? HEIGHT : -HEIGHT;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void *bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
+  HFONT font = CreateFontA(16, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 16, "Arial");
+  HGDIOBJ previousFont = SelectObject(dc, font);
+  const std::string text = "Wg%8\xE9|";
+  for (const int x : {-6, 3, 30})
+    TextOutA(dc, x, x / 4, text.data(), static_cast<int>(text.size()));
+  std::vector<std::uint32_t> rows;
+  for (int y = 0; y < HEIGHT; ++y) {
+    const auto *row =
+        static_cast<const std::uint32_t *>(bits) + (bottomUp ? HEIGHT - 1 - y : y) * WIDTH;
+    rows.insert(rows.end(), row, row + WIDTH);
+  }
+  SelectObject(dc, previousFont);
+  SelectObject(dc, previousBitmap);
+  DeleteObject(font);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  return rows;
+}
+
+TEST(GlyphDrawing, BottomUpSectionsShowTheSamePicture) {
+  const std::vector<std::uint32_t> topDown = PictureRowsFromTop(false);
+  ASSERT_NE(std::count(topDown.begin(), topDown.end(), 0u), static_cast<long>(topDown.size()));
+  EXPECT_EQ(PictureRowsFromTop(true), topDown);
 }
 
 // An instance keeps a few megabytes of glyph images and then starts over;

@@ -109,11 +109,16 @@ TEST(NumberText, EveryTextIsTheWholeOfTheCLibrarysFixedNotation) {
     return text;
   };
   constexpr double HUGE_DOUBLE = std::numeric_limits<double>::max();
-  std::vector<double> values = {0.0, -0.0, HUGE_DOUBLE, -HUGE_DOUBLE,
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                HUGE_DOUBLE,
+                                -HUGE_DOUBLE,
                                 std::numeric_limits<double>::denorm_min(),
                                 std::numeric_limits<double>::infinity(),
                                 -std::numeric_limits<double>::infinity(),
-                                std::numeric_limits<double>::quiet_NaN(), 0.0000005, 2.5e-6};
+                                std::numeric_limits<double>::quiet_NaN(),
+                                0.0000005,
+                                2.5e-6};
   constexpr unsigned SEED = 13;
   std::mt19937_64 random(SEED);
   for (int i = 0; i < 2000; ++i) {

@@ -83,8 +83,8 @@ GlyphImage ImageOfSlot(const FT_GlyphSlot slot) {
         target[column] = LevelOfCoverage(source[column]);
       }
       if (target[column] != 0) {
-        image.ink.push_back({static_cast<std::uint16_t>(row), static_cast<std::uint16_t>(column),
-                             target[column]});
+        image.ink.push_back(
+            {static_cast<std::uint16_t>(row), static_cast<std::uint16_t>(column), target[column]});
       }
     }
   }

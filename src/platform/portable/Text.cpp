@@ -386,7 +386,8 @@ long long MeasureText(const FontFaceInstance &instance, const char *text, std::s
 std::uint8_t BlendChannel(std::uint8_t text, std::uint8_t background, std::uint8_t level) {
   assert(level < 16);
   const int from = background, to = text;
-  if (to < from) return static_cast<std::uint8_t>(from - BLEND_STEPS.towardDarker[level][from - to]);
+  if (to < from)
+    return static_cast<std::uint8_t>(from - BLEND_STEPS.towardDarker[level][from - to]);
   return static_cast<std::uint8_t>(from + BLEND_STEPS.towardLighter[level][to - from]);
 }
 
