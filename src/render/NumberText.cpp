@@ -1,22 +1,29 @@
 #include "NumberText.h"
 
+#include <algorithm>
+#include <cassert>
+#include <cfloat>
 #include <cstdio>
+#include <cstring>
 
 namespace trendel {
 
+// "%f" of the largest double: a sign, 309 digits before the point, the point
+// and six decimals.
+constexpr int LONGEST_FIXED = 1 + (DBL_MAX_10_EXP + 1) + 1 + 6;
+
 std::string FormatNumber(double value, TrailingZeros trailingZeros) {
-  // Measured first: the largest doubles need more than 300 characters.
-  const int length = std::snprintf(nullptr, 0, "%f", value);
-  if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), "%f", value);
-  text.resize(static_cast<std::size_t>(length));
-  if (trailingZeros == TrailingZeros::Remove && text.find('.') != std::string::npos) {
+  char text[LONGEST_FIXED + 1];
+  const int written = std::snprintf(text, sizeof text, "%f", value);
+  if (written <= 0) return {};
+  assert(written <= LONGEST_FIXED);
+  auto length = static_cast<std::size_t>(std::min(written, LONGEST_FIXED));
+  if (trailingZeros == TrailingZeros::Remove && std::memchr(text, '.', length) != nullptr) {
     // "%f" always puts a digit before the point, so only decimals are trimmed.
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.') text.pop_back();
+    while (text[length - 1] == '0') --length;
+    if (text[length - 1] == '.') --length;
   }
-  return text;
+  return std::string(text, length);
 }
 
 std::string RepeatString(const std::string &text, std::int32_t count) {

@@ -7,7 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace trendel {
 namespace {
@@ -94,6 +98,54 @@ TEST(NumberText, FixedNotationWithOrWithoutTrailingZeros) {
   EXPECT_EQ(FormatNumber(-std::numeric_limits<double>::max(), TrailingZeros::Remove).size(), 310u);
   EXPECT_EQ(RepeatString("ab", 2), "abab");
   EXPECT_EQ(RepeatString("0", -4), "");
+}
+
+// FormatNumber writes into a buffer sized for the longest "%f" text; every
+// text, from the longest to inf and nan, must be the C library's in full.
+TEST(NumberText, EveryTextIsTheWholeOfTheCLibrarysFixedNotation) {
+  const auto plain = [](double value) {
+    std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%f", value)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(std::snprintf(text.data(), text.size(), "%f", value)));
+    return text;
+  };
+  constexpr double HUGE_DOUBLE = std::numeric_limits<double>::max();
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                HUGE_DOUBLE,
+                                -HUGE_DOUBLE,
+                                std::numeric_limits<double>::denorm_min(),
+                                std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity(),
+                                std::numeric_limits<double>::quiet_NaN(),
+                                0.0000005,
+                                2.5e-6};
+  constexpr unsigned SEED = 13;
+  std::mt19937_64 random(SEED);
+  for (int i = 0; i < 2000; ++i) {
+    const double magnitude = std::ldexp(1.0, static_cast<int>(random() % 2000) - 1000);
+    values.push_back((static_cast<double>(random() % 2000001) - 1000000.0) / 1000.0 * magnitude);
+  }
+  // Whole numbers of every length of digits up to where doubles stop being
+  // whole-number exact, and past it.
+  for (double power = 1; power <= 1e17; power *= 10) {
+    for (const double whole : {power - 1, power, power + 1, std::floor(power * 0.7), -power}) {
+      values.push_back(whole);
+    }
+  }
+  for (int i = 0; i < 2000; ++i) {
+    values.push_back(static_cast<double>(static_cast<std::int64_t>(random() % 2000000000000001) -
+                                         1000000000000000));
+  }
+  for (const double value : values) {
+    const std::string expected = plain(value);
+    ASSERT_EQ(FormatNumber(value, TrailingZeros::Keep), expected) << "seed " << SEED;
+    std::string trimmed = expected;
+    if (trimmed.find('.') != std::string::npos) {
+      trimmed.erase(trimmed.find_last_not_of('0') + 1);
+      if (trimmed.back() == '.') trimmed.pop_back();
+    }
+    ASSERT_EQ(FormatNumber(value, TrailingZeros::Remove), trimmed) << "seed " << SEED;
+  }
 }
 
 // Twenty categories of ten-character labels across 480 pixels, in a label

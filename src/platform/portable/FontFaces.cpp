@@ -271,6 +271,7 @@ class FontLibrary {
     bool tried = false;
     std::unique_ptr<FontFace> loaded;
   };
+  std::shared_ptr<const FontFaceInstance> FindAnew(long long height, int weight);
   FontFace *FaceOfWeight(int weight);
   std::unique_ptr<FontFace> Open(const FontFile &file, int weight, std::string &problem);
   bool LoadConfiguration();
@@ -287,6 +288,11 @@ class FontLibrary {
   FontFileCache cache_;
   FaceSlot faces_[2];  // FW_NORMAL, FW_BOLD
   std::map<std::pair<int, int>, std::shared_ptr<const FontFaceInstance>> instances_;
+  // The last request answered: a drawing pass makes the same font label
+  // after label.
+  long long lastHeight_ = 0;
+  int lastWeight_ = 0;
+  std::shared_ptr<const FontFaceInstance> lastFound_;
 };
 
 FontLibrary::FontLibrary()
@@ -402,6 +408,13 @@ FontFace *FontLibrary::FaceOfWeight(int weight) {
 }
 
 std::shared_ptr<const FontFaceInstance> FontLibrary::Find(long long height, int weight) {
+  if (lastFound_ && height == lastHeight_ && weight == lastWeight_) return lastFound_;
+  std::shared_ptr<const FontFaceInstance> found = FindAnew(height, weight);
+  if (found) lastHeight_ = height, lastWeight_ = weight, lastFound_ = found;
+  return found;
+}
+
+std::shared_ptr<const FontFaceInstance> FontLibrary::FindAnew(long long height, int weight) {
   FontFace *face = FaceOfWeight(weight);
   if (face == nullptr) return nullptr;
   const int pixelsPerEm = PixelsPerEmForHeight(height, face->design);

@@ -15,6 +15,7 @@
 #include FT_FREETYPE_H
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -57,15 +58,25 @@ enum class Smoothing : std::uint8_t { BiLevel, Greyscale };
 // alone, FULL_COVERAGE paints the text colour.
 constexpr std::uint8_t FULL_COVERAGE = 15;
 
+// One pixel a glyph paints, counted from the top-left of its box.
+struct InkPixel {
+  std::uint16_t row;
+  std::uint16_t column;
+  std::uint8_t level;  // 1 to FULL_COVERAGE
+};
+
 // One rasterised glyph: coverage levels, one byte per pixel, row by row. Its
 // top-left pixel lies `left` pixels right of and `top` pixels above the glyph
-// origin on the baseline (device rows grow downwards).
+// origin on the baseline (device rows grow downwards). `ink` lists the pixels
+// of level above 0 in the same order, so that a glyph lying wholly on the
+// surface is drawn without walking the empty part of its box.
 struct GlyphImage {
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> levels;
+  std::vector<InkPixel> ink;
 };
 
 // The direction of a run of text: escapement in tenths of a degree,
@@ -92,16 +103,35 @@ struct FontFaceInstance {
   FontFaceInstance(const FontFaceInstance &) = delete;
   FontFaceInstance &operator=(const FontFaceInstance &) = delete;
 
-  FT_UInt GlyphIndex(char32_t codePoint) const;
+  // The look-ups below run for every glyph of every label, so what is
+  // already known is answered inline and only the first answer is worked out
+  // out of line.
+
+  FT_UInt GlyphIndex(char32_t codePoint) const {
+    if (codePoint < face.latinGlyphs.size()) return face.latinGlyphs[codePoint];
+    return FT_Get_Char_Index(face.handle, codePoint);
+  }
   // The advance GetTextExtentPoint32A adds up: the design advance scaled to
   // the em and rounded, the same for every escapement.
-  int MeasuredAdvance(FT_UInt glyph) const;
+  int MeasuredAdvance(FT_UInt glyph) const {
+    const int known = AdvancesOf(glyph).measured;
+    return known >= 0 ? known : MeasureAdvance(glyph);
+  }
   // The advance between glyphs of unrotated text: that of the glyph as it is
-  // drawn, which bi-level hinting may widen by a pixel.
-  int DrawnAdvance(FT_UInt glyph) const;
+  // drawn, which bi-level hinting may widen by a pixel. Usually known
+  // already: drawing an unrotated glyph's image notes it.
+  int DrawnAdvance(FT_UInt glyph) const {
+    const int known = AdvancesOf(glyph).drawn;
+    return known >= 0 ? known : LoadDrawnAdvance(glyph);
+  }
   // The glyph rasterised at this rotation; cached, so the reference stays
   // valid until the next call.
-  const GlyphImage &Image(FT_UInt glyph, const Rotation &rotation) const;
+  const GlyphImage &Image(FT_UInt glyph, const Rotation &rotation) const {
+    if (!rotation.IsRotated()) {
+      if (const GlyphImage *image = AdvancesOf(glyph).uprightImage) return *image;
+    }
+    return Rasterise(glyph, rotation);
+  }
 
   FontFace &face;
   const FT_Size size;
@@ -110,12 +140,23 @@ struct FontFaceInstance {
   const TEXTMETRICA metrics;
 
  private:
+  // What is known of one glyph. The upright image is found here rather than
+  // in the image map, as nearly every label is upright.
   struct Advances {
     int measured = -1;
     int drawn = -1;
+    const GlyphImage *uprightImage = nullptr;
   };
-  Advances &AdvancesOf(FT_UInt glyph) const;
+  Advances &AdvancesOf(FT_UInt glyph) const {
+    // Glyph indices come from the face's own character map.
+    assert(glyph < advances_.size());
+    return advances_[glyph < advances_.size() ? glyph : 0];
+  }
+  int MeasureAdvance(FT_UInt glyph) const;
+  int LoadDrawnAdvance(FT_UInt glyph) const;
   void Activate(const Rotation &rotation) const;
+  const GlyphImage &Rasterise(FT_UInt glyph, const Rotation &rotation) const;
+  void ForgetImages() const;
 
   // Caches filled on first use; the instance is shared as const.
   mutable std::vector<Advances> advances_;

@@ -18,6 +18,7 @@
 
 #include <cassert>
 #include <cmath>
+#include <cstdint>
 
 namespace trendel::portable {
 namespace {
@@ -65,6 +66,9 @@ GlyphImage ImageOfSlot(const FT_GlyphSlot slot) {
   image.top = slot->bitmap_top;
   image.width = static_cast<int>(bitmap.width);
   image.height = static_cast<int>(bitmap.rows);
+  // The ink list counts rows and columns in 16 bits; the largest size the
+  // layer draws, turned, stays far below that.
+  assert(image.width <= UINT16_MAX && image.height <= UINT16_MAX);
   image.levels.resize(static_cast<std::size_t>(image.width) *
                       static_cast<std::size_t>(image.height));
   for (int row = 0; row < image.height; ++row) {
@@ -77,6 +81,10 @@ GlyphImage ImageOfSlot(const FT_GlyphSlot slot) {
         target[column] = set ? FULL_COVERAGE : 0;
       } else {
         target[column] = LevelOfCoverage(source[column]);
+      }
+      if (target[column] != 0) {
+        image.ink.push_back(
+            {static_cast<std::uint16_t>(row), static_cast<std::uint16_t>(column), target[column]});
       }
     }
   }
@@ -95,47 +103,30 @@ Rotation::Rotation(int requested) : escapement(requested % 3600), cosine(1.0), s
   sine = std::sin(radians);
 }
 
-FT_UInt FontFaceInstance::GlyphIndex(char32_t codePoint) const {
-  if (codePoint < face.latinGlyphs.size()) return face.latinGlyphs[codePoint];
-  return FT_Get_Char_Index(face.handle, codePoint);
-}
-
-int FontFaceInstance::MeasuredAdvance(FT_UInt glyph) const {
+int FontFaceInstance::MeasureAdvance(FT_UInt glyph) const {
+  FT_Fixed designAdvance = 0;
+  FT_Get_Advance(face.handle, glyph, FT_LOAD_NO_SCALE, &designAdvance);
   Advances &entry = AdvancesOf(glyph);
-  if (entry.measured < 0) {
-    FT_Fixed designAdvance = 0;
-    FT_Get_Advance(face.handle, glyph, FT_LOAD_NO_SCALE, &designAdvance);
-    entry.measured = static_cast<int>((FT_MulFix(designAdvance, size->metrics.x_scale) + 32) >> 6);
-  }
+  entry.measured = static_cast<int>((FT_MulFix(designAdvance, size->metrics.x_scale) + 32) >> 6);
   return entry.measured;
 }
 
-// Usually known already: drawing an unrotated glyph's image notes it.
-int FontFaceInstance::DrawnAdvance(FT_UInt glyph) const {
+int FontFaceInstance::LoadDrawnAdvance(FT_UInt glyph) const {
+  Activate(Rotation(0));
   Advances &entry = AdvancesOf(glyph);
-  if (entry.drawn < 0) {
-    Activate(Rotation(0));
-    entry.drawn = FT_Load_Glyph(face.handle, glyph, LoadFlags(smoothing)) == 0
-                      ? HintedAdvance(face.handle->glyph)
-                      : MeasuredAdvance(glyph);
-  }
+  entry.drawn = FT_Load_Glyph(face.handle, glyph, LoadFlags(smoothing)) == 0
+                    ? HintedAdvance(face.handle->glyph)
+                    : MeasuredAdvance(glyph);
   return entry.drawn;
 }
 
-FontFaceInstance::Advances &FontFaceInstance::AdvancesOf(FT_UInt glyph) const {
-  // Glyph indices come from the face's own character map.
-  assert(glyph < advances_.size());
-  return advances_[glyph < advances_.size() ? glyph : 0];
-}
-
-const GlyphImage &FontFaceInstance::Image(FT_UInt glyph, const Rotation &rotation) const {
+// Looks the glyph up among the turned images, or rasterises it and keeps it;
+// an upright image is also noted beside the glyph's advances.
+const GlyphImage &FontFaceInstance::Rasterise(FT_UInt glyph, const Rotation &rotation) const {
   const std::uint64_t key =
       (static_cast<std::uint64_t>(static_cast<std::uint32_t>(rotation.escapement)) << 32) | glyph;
   if (auto found = images_.find(key); found != images_.end()) return found->second;
-  if (imageBytes_ > MAX_IMAGE_BYTES) {
-    images_.clear();
-    imageBytes_ = 0;
-  }
+  if (imageBytes_ > MAX_IMAGE_BYTES) ForgetImages();
   Activate(rotation);
   GlyphImage image;
   if (FT_Load_Glyph(face.handle, glyph, LoadFlags(smoothing)) == 0) {
@@ -147,8 +138,16 @@ const GlyphImage &FontFaceInstance::Image(FT_UInt glyph, const Rotation &rotatio
     }
   }
   FT_Set_Transform(face.handle, nullptr, nullptr);
-  imageBytes_ += image.levels.size() + sizeof(GlyphImage);
-  return images_.emplace(key, std::move(image)).first->second;
+  imageBytes_ += image.levels.size() + image.ink.size() * sizeof(InkPixel) + sizeof(GlyphImage);
+  const GlyphImage &kept = images_.emplace(key, std::move(image)).first->second;
+  if (!rotation.IsRotated()) AdvancesOf(glyph).uprightImage = &kept;
+  return kept;
+}
+
+void FontFaceInstance::ForgetImages() const {
+  images_.clear();
+  imageBytes_ = 0;
+  for (Advances &entry : advances_) entry.uprightImage = nullptr;
 }
 
 // Makes this instance's size and the rotation current on the shared face.

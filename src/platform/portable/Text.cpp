@@ -44,6 +44,7 @@
 #include "Surface.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -66,6 +67,30 @@ constexpr std::uint8_t TOWARD_DARKER_TEXT[16] = {0,  15, 22,  30,  38,  47,  56,
                                                  77, 88, 101, 115, 131, 151, 178, 255};
 constexpr std::uint8_t TOWARD_LIGHTER_TEXT[16] = {0,   104, 124, 140, 154, 167, 178, 189,
                                                   199, 208, 217, 225, 233, 240, 248, 255};
+
+// How far a channel moves toward the text channel, by level and by the
+// distance between the two channels: the ramps above with their rounding
+// (both round down, as measured), worked out once at compile time, so that a
+// smoothed pixel costs three look-ups rather than three divisions.
+struct BlendSteps {
+  std::uint8_t towardDarker[16][256];
+  std::uint8_t towardLighter[16][256];
+};
+
+constexpr BlendSteps MakeBlendSteps() {
+  BlendSteps steps{};
+  for (int level = 0; level < 16; ++level) {
+    for (int distance = 0; distance < 256; ++distance) {
+      steps.towardDarker[level][distance] =
+          static_cast<std::uint8_t>((distance * TOWARD_DARKER_TEXT[level] + 254) / 255);
+      steps.towardLighter[level][distance] =
+          static_cast<std::uint8_t>(distance * TOWARD_LIGHTER_TEXT[level] / 255);
+    }
+  }
+  return steps;
+}
+
+constexpr BlendSteps BLEND_STEPS = MakeBlendSteps();
 
 char32_t FromWindows1252(unsigned char byte) {
   return byte >= 0x80 && byte < 0xA0 ? WINDOWS_1252_HIGH[byte - 0x80] : byte;
@@ -106,6 +131,41 @@ std::uint32_t BlendPixel(std::uint32_t text, std::uint32_t below, std::uint8_t l
   }
   return pixel;
 }
+
+// Blends glyph pixels in one text colour, remembering the last blend of each
+// level. Text mostly lies on one colour (its own opaque cell, or a plain
+// background), so nearly every smoothed pixel repeats a blend already made.
+// Only the colour channels take part in a blend, so the spare byte of the
+// pixel below is left out of the key; a key with it set never matches.
+class GlyphBlender {
+ public:
+  explicit GlyphBlender(std::uint32_t text) : text_(text) {
+    for (Remembered &blend : last_) blend.below = NO_PIXEL;
+  }
+
+  std::uint32_t Blend(std::uint32_t below, std::uint8_t level) {
+    if (level >= FULL_COVERAGE) return text_;
+    const Remembered &last = last_[level];
+    if (last.below == (below & COLOUR_BITS)) return last.result;
+    return BlendAnew(below & COLOUR_BITS, level);
+  }
+
+ private:
+  static constexpr std::uint32_t COLOUR_BITS = 0x00FFFFFF;
+  static constexpr std::uint32_t NO_PIXEL = 0xFF000000;
+  struct Remembered {
+    std::uint32_t below;
+    std::uint32_t result;
+  };
+  // Kept out of line so that the glyph loops keep their registers.
+  [[gnu::noinline]] std::uint32_t BlendAnew(std::uint32_t colour, std::uint8_t level) {
+    last_[level] = {colour, BlendPixel(text_, colour, level)};
+    return last_[level].result;
+  }
+
+  std::uint32_t text_;
+  Remembered last_[FULL_COVERAGE];
+};
 
 // One call's text: the bytes, where they go and in which face.
 struct TextRun {
@@ -158,6 +218,8 @@ struct Origin {
 // The origin of the glyph `pen` pixels along the baseline, by the rule at the
 // top of this file.
 Origin GlyphOrigin(const TextRun &run, long long pen) {
+  // Special case: upright text, where the rule comes down to whole numbers.
+  if (!run.rotation.IsRotated()) return {run.x + pen, run.y + run.instance.metrics.tmAscent};
   const double ascent = run.instance.metrics.tmAscent;
   const double penDistance = static_cast<double>(pen);
   const Rotation &rotation = run.rotation;
@@ -231,9 +293,21 @@ void FillCell(const Surface &surface, const TextRun &run, long long width, std::
   }
 }
 
-// Puts one glyph image down at its origin, clipped to the surface.
-void DrawGlyph(const Surface &surface, const GlyphImage &image, Origin origin, std::uint32_t text) {
+// Puts one glyph image down at its origin, clipped to the surface. A glyph
+// wholly on the surface (nearly every one) is drawn from its ink list; one
+// across an edge walks the visible part of its box.
+void DrawGlyph(const Surface &surface, const GlyphImage &image, Origin origin,
+               GlyphBlender &blender) {
   const long long left = origin.x + image.left, top = origin.y - image.top;
+  if (left >= 0 && top >= 0 && left + image.width <= surface.width &&
+      top + image.height <= surface.height) {
+    std::uint32_t *corner = surface.Row(static_cast<int>(top)) + left;
+    for (const InkPixel &ink : image.ink) {
+      std::uint32_t &pixel = corner[ink.row * surface.pitch + ink.column];
+      pixel = blender.Blend(pixel, ink.level);
+    }
+    return;
+  }
   const long long fromColumn = std::max(0LL, -left);
   const long long toColumn = std::min<long long>(image.width, surface.width - left);
   for (long long row = std::max(0LL, -top); row < image.height && top + row < surface.height;
@@ -243,19 +317,20 @@ void DrawGlyph(const Surface &surface, const GlyphImage &image, Origin origin, s
     for (long long column = fromColumn; column < toColumn; ++column) {
       if (levels[column] == 0) continue;
       std::uint32_t &pixel = pixels[left + column];
-      pixel = BlendPixel(text, pixel, levels[column]);
+      pixel = blender.Blend(pixel, levels[column]);
     }
   }
 }
 
 void DrawGlyphs(const Surface &surface, const TextRun &run, const PenWindow &window,
                 std::uint32_t text) {
+  GlyphBlender blender(text);
   long long pen = 0;
   const unsigned char *at = run.bytes, *end = run.bytes + run.length;
   while (at < end && static_cast<double>(pen) <= window.last) {
     const FT_UInt glyph = run.instance.GlyphIndex(NextCodePoint(at, end));
     if (static_cast<double>(pen) >= window.first) {
-      DrawGlyph(surface, run.instance.Image(glyph, run.rotation), GlyphOrigin(run, pen), text);
+      DrawGlyph(surface, run.instance.Image(glyph, run.rotation), GlyphOrigin(run, pen), blender);
     }
     pen += run.rotation.IsRotated() ? run.instance.MeasuredAdvance(glyph)
                                     : run.instance.DrawnAdvance(glyph);
@@ -284,6 +359,8 @@ Font *SelectedFont(const DeviceContext &context) {
 }  // namespace
 
 char32_t NextCodePoint(const unsigned char *&at, const unsigned char *end) {
+  // ASCII reads the same either way.
+  if (*at < 0x80) return *at++;
   char32_t codePoint = 0;
   if (const int length = Utf8SequenceLength(at, end, codePoint)) {
     at += length;
@@ -307,11 +384,11 @@ long long MeasureText(const FontFaceInstance &instance, const char *text, std::s
 }
 
 std::uint8_t BlendChannel(std::uint8_t text, std::uint8_t background, std::uint8_t level) {
+  assert(level < 16);
   const int from = background, to = text;
-  // Both ramps round down, as measured.
   if (to < from)
-    return static_cast<std::uint8_t>(from - ((from - to) * TOWARD_DARKER_TEXT[level] + 254) / 255);
-  return static_cast<std::uint8_t>(from + (to - from) * TOWARD_LIGHTER_TEXT[level] / 255);
+    return static_cast<std::uint8_t>(from - BLEND_STEPS.towardDarker[level][from - to]);
+  return static_cast<std::uint8_t>(from + BLEND_STEPS.towardLighter[level][to - from]);
 }
 
 }  // namespace trendel::portable
