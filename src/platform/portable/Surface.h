@@ -56,22 +56,12 @@ struct Surface {
     FillPixels(Row(static_cast<int>(y)) + from, static_cast<std::size_t>(to - from), pixel);
   }
 
-  // Paints [left, right) x [top, bottom), clipped. The first row is filled,
-  // and every other row is one copy of it: the rows of a text cell are
-  // short, and filling each anew costs several times a copy.
+  // Paints [left, right) x [top, bottom), clipped.
   void FillRect(long long left, long long top, long long right, long long bottom,
                 std::uint32_t pixel) const {
     const long long from = std::max<long long>(top, 0);
     const long long to = std::min<long long>(bottom, height);
-    const long long first = std::max<long long>(left, 0);
-    const long long last = std::min<long long>(right, width);
-    if (from >= to || first >= last) return;
-    FillSpan(from, first, last, pixel);
-    const std::uint32_t *filled = Row(static_cast<int>(from)) + first;
-    const auto rowBytes = static_cast<std::size_t>(last - first) * sizeof *filled;
-    for (long long y = from + 1; y < to; ++y) {
-      std::memcpy(Row(static_cast<int>(y)) + first, filled, rowBytes);
-    }
+    for (long long y = from; y < to; ++y) FillSpan(y, left, right, pixel);
   }
 };
 
