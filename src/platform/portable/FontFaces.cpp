@@ -250,9 +250,8 @@ class FontLibrary {
   }
 
   ~FontLibrary() {
-    for (auto &face : faces_) {
-      if (face.loaded) FT_Done_Face(face.loaded->handle);
-    }
+    // Faces go before the FreeType library that made them.
+    for (auto &face : faces_) face.loaded.reset();
     if (freetype_ != nullptr) FT_Done_FreeType(freetype_);
     if (config_ != nullptr) FcConfigDestroy(config_);
   }
@@ -273,6 +272,7 @@ class FontLibrary {
   };
   std::shared_ptr<const FontFaceInstance> FindAnew(long long height, int weight);
   FontFace *FaceOfWeight(int weight);
+  void StartFreeType();
   std::unique_ptr<FontFace> Open(const FontFile &file, int weight, std::string &problem);
   bool LoadConfiguration();
   void StampConfiguration();
@@ -296,10 +296,24 @@ class FontLibrary {
 };
 
 FontLibrary::FontLibrary()
-    : cache_(FontFileCache::DirectoryFromEnvironment(), FontconfigEnvironment()) {
+    : cache_(FontFileCache::DirectoryFromEnvironment(), FontconfigEnvironment()) {}
+
+// FreeType reports running out of memory as an error code; it is thrown like
+// the library's own, so that the face is tried again on the next request
+// instead of being taken for missing.
+void ThrowIfOutOfMemory(FT_Error error) {
+  if (error == FT_Err_Out_Of_Memory) throw std::bad_alloc();
+}
+
+// Started with the first face wanted, and again after a failed start. The
+// only way FreeType fails to start is running out of memory, which it
+// reports under more than one code (Unimplemented_Feature when its memory
+// manager cannot be made), so every failure is taken for that.
+void FontLibrary::StartFreeType() {
+  if (freetype_ != nullptr) return;
   if (FT_Init_FreeType(&freetype_) != 0) {
     freetype_ = nullptr;
-    return;
+    throw std::bad_alloc();
   }
   // The v40 interpreter is FreeType's default; it is named here because the
   // glyph shapes were matched against GDI with it (bi-level glyphs are hinted
@@ -334,10 +348,7 @@ void FontLibrary::StampConfiguration() {
 // damaged cache cannot change which face is drawn or what is reported.
 std::unique_ptr<FontFace> FontLibrary::Load(const std::string &family, int weight,
                                             std::string &problem) {
-  if (freetype_ == nullptr) {
-    problem = "FreeType or fontconfig could not be started";
-    return nullptr;
-  }
+  StartFreeType();
   if (const std::optional<FontFile> cached = cache_.Find(family, weight)) {
     std::string ignored;
     if (auto face = Open(*cached, weight, ignored)) return face;
@@ -374,7 +385,9 @@ std::unique_ptr<FontFace> FontLibrary::Open(const FontFile &file, int weight,
                                             std::string &problem) {
   const std::string &path = file.path;
   auto face = std::make_unique<FontFace>();
-  if (FT_New_Face(freetype_, path.c_str(), file.index, &face->handle) != 0) {
+  if (const FT_Error error = FT_New_Face(freetype_, path.c_str(), file.index, &face->handle)) {
+    face->handle = nullptr;  // nothing was made, whatever FreeType left here
+    ThrowIfOutOfMemory(error);
     problem = "FreeType cannot open " + path;
     return nullptr;
   }
@@ -382,7 +395,6 @@ std::unique_ptr<FontFace> FontLibrary::Open(const FontFile &file, int weight,
   if (!ReadDesignMetrics(face->handle, face->design) || !HasArialMetrics(face->design) ||
       isBold != (weight == FW_BOLD)) {
     problem = path + " does not have the metrics of Arial at weight " + std::to_string(weight);
-    FT_Done_Face(face->handle);
     return nullptr;
   }
   for (FT_ULong codePoint = 0; codePoint < face->latinGlyphs.size(); ++codePoint) {
@@ -394,9 +406,12 @@ std::unique_ptr<FontFace> FontLibrary::Open(const FontFile &file, int weight,
 FontFace *FontLibrary::FaceOfWeight(int weight) {
   FaceSlot &slot = faces_[weight == FW_BOLD ? 1 : 0];
   if (!slot.tried) {
-    slot.tried = true;
+    // Marked tried only once Load has answered: running out of memory part
+    // way throws past here, and the next request tries again rather than
+    // drawing without text for the rest of the process.
     std::string problem;
     slot.loaded = Load("Arial", weight, problem);
+    slot.tried = true;
     if (!slot.loaded) {
       std::fprintf(stderr,
                    "portable GDI: no usable face for \"Arial\": %s. Install a face with Arial's "
@@ -507,10 +522,7 @@ std::shared_ptr<const FontFaceInstance> FindFontFaceInstance(const std::string &
 }
 
 bool CanLoadArialCompatible(const std::string &family, int weight, std::string &problem) {
-  std::unique_ptr<FontFace> face = FontLibrary::Instance().Load(family, weight, problem);
-  if (!face) return false;
-  FT_Done_Face(face->handle);
-  return true;
+  return FontLibrary::Instance().Load(family, weight, problem) != nullptr;
 }
 
 }  // namespace trendel::portable

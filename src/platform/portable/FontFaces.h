@@ -91,7 +91,14 @@ struct Rotation {
 
 // One face file, loaded once per process.
 struct FontFace {
-  FT_Face handle = nullptr;
+  FontFace() = default;
+  ~FontFace() {
+    if (handle != nullptr) FT_Done_Face(handle);
+  }
+  FontFace(const FontFace &) = delete;
+  FontFace &operator=(const FontFace &) = delete;
+
+  FT_Face handle = nullptr;  // owned
   DesignMetrics design;
   // Glyphs of the code points below 256, which nearly every label uses.
   std::array<FT_UInt, 256> latinGlyphs{};
