@@ -4,6 +4,7 @@
 #include "RecycledStorage.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace trendel::portable {
@@ -15,6 +16,29 @@ constexpr std::size_t LARGE_BLOCK_BYTES = 64 * 1024;
 // 2 MB), with room to spare; a larger picture keeps what fits.
 constexpr std::size_t KEPT_BYTES = 48 * 1024 * 1024;
 constexpr std::size_t KEPT_BLOCKS = 8;
+constexpr std::size_t PAGE_BYTES = 4096;
+
+// Large blocks start on a page. A save's read-back copies the file's pages
+// into a block at its pixels' offset, 14 bytes behind where they sit in the
+// file's pages; the heap hands large blocks out 16 bytes into a page, which
+// put every store of that copy 2 bytes ahead of the next load at the same
+// offset within a page. The processor takes that for a dependency on the
+// store (4K aliasing), and the copy ran four times as long. The heap's own
+// address is kept just before the block.
+std::uint8_t *NewPageBlock(std::size_t bytes) {
+  constexpr std::size_t ADDRESS_BYTES = sizeof(std::uint8_t *);
+  auto *allocation = new std::uint8_t[bytes + ADDRESS_BYTES + PAGE_BYTES];
+  const auto after = reinterpret_cast<std::uintptr_t>(allocation) + ADDRESS_BYTES;
+  std::uint8_t *block = allocation + ADDRESS_BYTES + (PAGE_BYTES - after % PAGE_BYTES) % PAGE_BYTES;
+  std::memcpy(block - ADDRESS_BYTES, &allocation, ADDRESS_BYTES);
+  return block;
+}
+
+void DeletePageBlock(std::uint8_t *block) noexcept {
+  std::uint8_t *allocation = nullptr;
+  std::memcpy(&allocation, block - sizeof allocation, sizeof allocation);
+  delete[] allocation;
+}
 
 // The large blocks: how many bytes are in use, and the freed ones kept,
 // oldest first. Process-wide like the handle table, and like it used only
@@ -44,7 +68,7 @@ class KeptBlocks {
       // The kept blocks that would pass the most ever in use go first, so
       // that the heap may hand their pages out again.
       MakeRoomFor(bytes);
-      storage = new std::uint8_t[bytes];
+      storage = NewPageBlock(bytes);
       capacity = bytes;
       ++bytes_.blocksFromHeap;
     }
@@ -59,7 +83,7 @@ class KeptBlocks {
   void Release(std::uint8_t *bytes, std::size_t capacity) noexcept {
     bytes_.inUse -= capacity;
     if (!RECYCLE_STORAGE || capacity > KEPT_BYTES) {
-      delete[] bytes;
+      DeletePageBlock(bytes);
       return;
     }
     MakeRoomFor(capacity);
@@ -100,7 +124,7 @@ class KeptBlocks {
   }
 
   void ReleaseOldest() {
-    delete[] blocks_[0].bytes;
+    DeletePageBlock(blocks_[0].bytes);
     RemoveAt(0);
   }
 
