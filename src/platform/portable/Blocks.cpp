@@ -24,8 +24,11 @@ constexpr std::size_t PAGE_BYTES = 4096;
 // put every store of that copy 2 bytes ahead of the next load at the same
 // offset within a page. The processor takes that for a dependency on the
 // store (4K aliasing), and the copy ran four times as long. The heap's own
-// address is kept just before the block.
+// address is kept just before the block. Under AddressSanitizer a block is
+// exactly what the heap handed out, so that a write past either end of it
+// is still caught.
 std::uint8_t *NewPageBlock(std::size_t bytes) {
+  if (!RECYCLE_STORAGE) return new std::uint8_t[bytes];
   constexpr std::size_t ADDRESS_BYTES = sizeof(std::uint8_t *);
   auto *allocation = new std::uint8_t[bytes + ADDRESS_BYTES + PAGE_BYTES];
   const auto after = reinterpret_cast<std::uintptr_t>(allocation) + ADDRESS_BYTES;
@@ -35,6 +38,10 @@ std::uint8_t *NewPageBlock(std::size_t bytes) {
 }
 
 void DeletePageBlock(std::uint8_t *block) noexcept {
+  if (!RECYCLE_STORAGE) {
+    delete[] block;
+    return;
+  }
   std::uint8_t *allocation = nullptr;
   std::memcpy(&allocation, block - sizeof allocation, sizeof allocation);
   delete[] allocation;
