@@ -1,11 +1,10 @@
 #include "BitmapFile.h"
 
 #include "PackedDib.h"
+#include "platform/LargeBuffer.h"
 
 #include <cstdint>
 #include <limits>
-#include <memory>
-#include <new>
 
 namespace trendel {
 namespace {
@@ -81,8 +80,7 @@ bool WriteBitmapFile(const char *path, HBITMAP bitmap, HDC referenceDC) {
       RowStride(static_cast<std::uint64_t>(description.bmWidth), bitCount * description.bmPlanes);
   const std::uint64_t rowBytes = stride * static_cast<std::uint64_t>(description.bmHeight);
   if (PIXEL_OFFSET + rowBytes > MAX_PACKED_BYTES) return false;
-  const std::unique_ptr<std::uint8_t[]> bytes(
-      new (std::nothrow) std::uint8_t[static_cast<std::size_t>(PIXEL_OFFSET + rowBytes)]);
+  const LargeBuffer bytes = NewLargeBuffer(static_cast<std::size_t>(PIXEL_OFFSET + rowBytes));
   if (!bytes) return false;
 
   BITMAPINFO request{};

@@ -5,6 +5,7 @@
 #include "ConvertDib.h"
 #include "LzwEncoder.h"
 #include "PackedDib.h"
+#include "platform/LargeBuffer.h"
 #include "platform/Streams.h"
 
 #include <cstdio>
@@ -70,11 +71,11 @@ void WriteImageDescriptor(std::FILE *file, std::int32_t width, std::int32_t heig
 }
 
 // The 8-bit rows of a packed picture, top row first, without row padding.
-std::unique_ptr<std::uint8_t[]> TopDownRows(const CDib &dib) {
+LargeBuffer TopDownRows(const CDib &dib) {
   const std::size_t width = static_cast<std::size_t>(dib.Width());
   const std::size_t height = static_cast<std::size_t>(dib.Height());
   const std::size_t stride = static_cast<std::size_t>(RowStride(width, 8));
-  std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[width * height]);
+  LargeBuffer rows = NewLargeBuffer(width * height);
   if (!rows) return rows;
   const std::uint8_t *bottomRow = dib.Bits();
   for (std::size_t y = 0; y < height; ++y) {
@@ -116,7 +117,7 @@ int GifFile::WriteFromDib(const char *path, const CDib *source) {
     green[i] = entries[i].peGreen;
     blue[i] = entries[i].peBlue;
   }
-  const std::unique_ptr<std::uint8_t[]> rows = TopDownRows(*picture);
+  const LargeBuffer rows = TopDownRows(*picture);
   if (!rows) return 0;
   return WriteIndexed(path, rows.get(), picture->Width(), picture->Height(), 0, red, green, blue);
 }

@@ -22,13 +22,15 @@ struct HookState {
   std::int64_t count;
   std::int64_t failing;
   bool injected;
+  std::size_t largest;
 };
 HookState state;
 
 // Counts one allocation; true when it is the one to fail.
-bool CountAndDecide() {
+bool CountAndDecide(std::size_t size) {
   if (!state.armed) return false;
   ++state.count;
+  if (size > state.largest) state.largest = size;
   if (state.count != state.failing) return false;
   state.injected = true;
   return true;
@@ -40,6 +42,7 @@ void ArmAllocationHook(std::int64_t failing) {
   state.count = 0;
   state.failing = failing;
   state.injected = false;
+  state.largest = 0;
   state.armed = true;
 }
 
@@ -50,6 +53,10 @@ std::int64_t DisarmAllocationHook() {
 
 bool AllocationFailureInjected() {
   return state.injected;
+}
+
+std::size_t LargestAllocation() {
+  return state.largest;
 }
 
 #ifdef TRENDEL_HOOK_OPERATOR_NEW
@@ -71,7 +78,7 @@ using trendel::testing::CountAndDecide;
 namespace {
 
 void *Allocate(std::size_t size) {
-  if (CountAndDecide()) return nullptr;
+  if (CountAndDecide(size)) return nullptr;
   return std::malloc(size == 0 ? 1 : size);
 }
 
@@ -122,7 +129,7 @@ extern "C" void *__libc_calloc(std::size_t count, std::size_t size);
 extern "C" void *__libc_realloc(void *memory, std::size_t size);
 
 extern "C" void *malloc(std::size_t size) {
-  if (CountAndDecide()) {
+  if (CountAndDecide(size)) {
     errno = ENOMEM;
     return nullptr;
   }
@@ -130,7 +137,7 @@ extern "C" void *malloc(std::size_t size) {
 }
 
 extern "C" void *calloc(std::size_t count, std::size_t size) {
-  if (CountAndDecide()) {
+  if (CountAndDecide(count * size)) {
     errno = ENOMEM;
     return nullptr;
   }
@@ -138,7 +145,7 @@ extern "C" void *calloc(std::size_t count, std::size_t size) {
 }
 
 extern "C" void *realloc(void *memory, std::size_t size) {
-  if (CountAndDecide()) {
+  if (CountAndDecide(size)) {
     errno = ENOMEM;
     return nullptr;
   }

@@ -10,6 +10,7 @@
 // and delete instead and sees only allocations made through them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace trendel::testing {
@@ -22,6 +23,8 @@ void ArmAllocationHook(std::int64_t failing);
 std::int64_t DisarmAllocationHook();
 // Whether the allocation that was to fail was reached.
 bool AllocationFailureInjected();
+// The most bytes one allocation asked for while armed.
+std::size_t LargestAllocation();
 // Whether the hook sees the C libraries' allocations too.
 bool AllocationHookSeesMalloc();
 

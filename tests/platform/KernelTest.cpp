@@ -7,10 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <iterator>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 #include <unistd.h>
 
 namespace trendel {
@@ -90,6 +94,61 @@ TEST(Blocks, ReusedStorageStartsAsNewStorageWould) {
     DeleteObject(compatible);
   }
   ReleaseDC(nullptr, screen);
+}
+
+// A kept block of one size is let go rather than held beside a new block
+// that it cannot serve, when holding both would pass the most ever in use.
+TEST(Blocks, KeptBlocksOfAnotherSizeGoRatherThanPassTheMostEverInUse) {
+  using portable::BlockContents;
+  // Larger than anything this process used before, so that these blocks set
+  // the most in use.
+  const std::size_t large =
+      std::max<std::size_t>(std::size_t{1} << 20, portable::CountLargeBlockBytes().mostInUse);
+  portable::Block first = portable::NewBlock(large, BlockContents::Undefined);
+  portable::Block second = portable::NewBlock(large, BlockContents::Undefined);
+  const std::size_t mostInUse = portable::CountLargeBlockBytes().mostInUse;
+  first.reset();
+  second.reset();
+  if (portable::RECYCLE_STORAGE) {
+    EXPECT_EQ(portable::CountLargeBlockBytes().kept, 2 * large);
+  }
+  // Too small for either kept block to serve without wasting half of it.
+  const portable::Block small = portable::NewBlock(large / 4, BlockContents::Undefined);
+  const portable::LargeBlockBytes bytes = portable::CountLargeBlockBytes();
+  EXPECT_EQ(bytes.mostInUse, mostInUse);
+  EXPECT_LE(bytes.inUse + bytes.kept, mostInUse);
+  if (portable::RECYCLE_STORAGE) {
+    EXPECT_EQ(bytes.kept, large) << "one kept block goes, the other stays";
+  }
+}
+
+// Seeded walk through allocations and frees of large blocks of several
+// sizes: after every step the blocks in use and kept together hold no more
+// than the most ever in use, and the count of bytes in use covers every live
+// block.
+TEST(Blocks, InUseAndKeptTogetherNeverPassTheMostEverInUse) {
+  using portable::BlockContents;
+  constexpr unsigned SEED = 20261209;
+  constexpr int STEPS = 3000;
+  constexpr std::size_t MOST_LIVE = 10;
+  constexpr std::size_t SIZES[] = {70000, 100000, 240000, 1000000, 3000000};
+  std::mt19937 random(SEED);
+  std::vector<std::pair<portable::Block, std::size_t>> live;
+  for (int step = 0; step < STEPS; ++step) {
+    const bool allocate = live.empty() || (live.size() < MOST_LIVE && random() % 2 == 0);
+    if (allocate) {
+      // Sizes near each other, so that kept blocks serve some and not others.
+      const std::size_t size = SIZES[random() % std::size(SIZES)] + random() % 50000;
+      live.emplace_back(portable::NewBlock(size, BlockContents::Undefined), size);
+    } else {
+      live.erase(live.begin() + static_cast<std::ptrdiff_t>(random() % live.size()));
+    }
+    std::size_t liveBytes = 0;
+    for (const auto &block : live) liveBytes += block.second;
+    const portable::LargeBlockBytes bytes = portable::CountLargeBlockBytes();
+    ASSERT_LE(bytes.inUse + bytes.kept, bytes.mostInUse) << "seed " << SEED << " step " << step;
+    ASSERT_GE(bytes.inUse, liveBytes) << "seed " << SEED << " step " << step;
+  }
 }
 
 TEST(Files, WriteReadAndSize) {

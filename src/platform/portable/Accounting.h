@@ -4,6 +4,8 @@
 // are not counted.
 #pragma once
 
+#include <cstddef>
+
 namespace trendel::portable {
 
 struct LiveObjectCounts {
@@ -15,5 +17,21 @@ struct LiveObjectCounts {
 };
 
 LiveObjectCounts CountLiveObjects() noexcept;
+
+// The large pixel and global memory blocks (Blocks.h), in bytes of their
+// capacity: in use, kept for the next ones, the most ever in use at once,
+// and the most held at once, in use and kept together, since the last
+// ResetMostHeldLargeBlockBytes; and how many came new from the heap, none
+// of the kept ones fitting.
+struct LargeBlockBytes {
+  std::size_t inUse = 0;
+  std::size_t kept = 0;
+  std::size_t mostInUse = 0;
+  std::size_t mostHeld = 0;
+  std::size_t blocksFromHeap = 0;
+};
+
+LargeBlockBytes CountLargeBlockBytes() noexcept;
+void ResetMostHeldLargeBlockBytes() noexcept;
 
 }  // namespace trendel::portable

@@ -7,7 +7,9 @@
 // a 1920 x 1080 save a quarter of its time. Freed blocks of LARGE_BLOCK_BYTES
 // and more are therefore kept, up to KEPT_BYTES in all (Blocks.cpp), and a
 // new block takes the smallest kept one that holds it without wasting more
-// than its own size.
+// than its own size. What is kept never takes the large blocks, in use and
+// kept together, past the most ever in use at once, so that keeping them
+// costs no memory beyond a save's own peak.
 //
 // A kept block holds whatever its last owner left in it, so every caller says
 // whether it needs zeros. Under AddressSanitizer nothing is kept, so that a
