@@ -191,6 +191,18 @@ TEST(Octree, RememberedLeavesGiveThePaletteOfPlainWalks) {
   }
 }
 
+// Counts a row's pixels in the plain walk, one by one, then sets their top
+// bytes at random: the octree must ignore them.
+void CountPlainlyAndSetTopBytes(PlainOctree &plain, std::vector<std::uint32_t> &pixels,
+                                std::mt19937 &random) {
+  for (std::uint32_t &pixel : pixels) {
+    plain.Add({static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+               static_cast<std::uint8_t>(pixel)},
+              1);
+    pixel |= static_cast<std::uint32_t>(random()) << 24;
+  }
+}
+
 // Rows fed whole gather each cached colour's pixels in its cache entry and
 // hand them to the leaves later; the palette must be exactly that of the
 // plain walk pixel by pixel. Rows of every width from 1 up, the top bytes
@@ -215,12 +227,7 @@ TEST(Octree, RowsGiveThePaletteOfPlainWalks) {
         pixels.insert(pixels.end(), 1 + random() % 5, color);
       }
       pixels.resize(width);
-      for (std::uint32_t &pixel : pixels) {
-        plain.Add({static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
-                   static_cast<std::uint8_t>(pixel)},
-                  1);
-        pixel |= static_cast<std::uint32_t>(random()) << 24;
-      }
+      CountPlainlyAndSetTopBytes(plain, pixels, random);
       tree.AddPixels(pixels.data(), pixels.size());
       ASSERT_LE(tree.LeafCount(), maxColors) << "seed 7, picture " << picture << " row " << row;
     }
@@ -247,12 +254,7 @@ TEST(Octree, LongRunsGiveThePaletteOfPlainWalks) {
         pixels.insert(pixels.end(), 1 + random() % 70, color);
       }
       pixels.resize(width);
-      for (std::uint32_t &pixel : pixels) {
-        plain.Add({static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
-                   static_cast<std::uint8_t>(pixel)},
-                  1);
-        pixel |= static_cast<std::uint32_t>(random()) << 24;
-      }
+      CountPlainlyAndSetTopBytes(plain, pixels, random);
       tree.AddPixels(pixels.data(), pixels.size());
     }
     ASSERT_EQ(tree.Palette(), plain.Palette()) << "seed 11, picture " << picture;
