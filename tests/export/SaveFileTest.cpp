@@ -172,6 +172,36 @@ TEST_F(SaveFile, GifAndJpegDecodeToTheRendering) {
   EXPECT_TRUE(TemporaryFiles().empty());
 }
 
+// A save draws its own pass at its own size, so a host that only saves (the
+// chart command, the Python binding) may hold the graph in a one-pixel
+// window it never paints: every format comes out byte for byte as from a
+// window of the picture's size that was drawn first.
+TEST_F(SaveFile, TheWindowsSizeAndAnEarlierDrawChangeNoSavedByte) {
+  HWND drawn = TrendelHost_CreateWindow(50, 30);
+  HWND tiny = TrendelHost_CreateWindow(1, 1);
+  ASSERT_EQ(GraphArguments().Load(drawn), TRENDEL_OK);
+  ASSERT_EQ(GraphArguments().Load(tiny), TRENDEL_OK);
+  ASSERT_EQ(Trendel_DrawGraph(drawn), TRENDEL_OK);
+  for (const std::string extension : {"bmp", "gif", "jpg", "png"}) {
+    SCOPED_TRACE(extension);
+    const std::string fromDrawn = Path("drawn." + extension), fromTiny = Path("tiny." + extension);
+    if (extension == "png") {
+      ASSERT_EQ(TrendelHost_SavePng(drawn, fromDrawn.c_str(), 50, 30), TRENDEL_OK);
+      ASSERT_EQ(TrendelHost_SavePng(tiny, fromTiny.c_str(), 50, 30), TRENDEL_OK);
+    } else {
+      ASSERT_EQ(Trendel_SaveFile(drawn, fromDrawn.c_str(), 50, 30), TRENDEL_OK);
+      ASSERT_EQ(Trendel_SaveFile(tiny, fromTiny.c_str(), 50, 30), TRENDEL_OK);
+    }
+    const std::vector<std::uint8_t> bytes = ReadBytes(fromTiny);
+    EXPECT_GT(bytes.size(), 54u);
+    EXPECT_EQ(bytes, ReadBytes(fromDrawn));
+  }
+  for (HWND window : {drawn, tiny}) {
+    Trendel_Destroy(window);
+    TrendelHost_DestroyWindow(window);
+  }
+}
+
 TEST_F(SaveFile, MissingDirectoriesAreCreatedWithEitherSeparator) {
   ASSERT_EQ(Save("a/b/c.bmp", 12, 12), TRENDEL_OK);
   EXPECT_TRUE(IsBmp(ReadBytes(Path("a/b/c.bmp"))));

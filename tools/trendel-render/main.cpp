@@ -1,5 +1,5 @@
-// trendel-render: draws a graph definition through the library's exports on
-// a headless window and saves it as PNG, GIF, JPEG or BMP.
+// trendel-render: loads a graph definition through the library's exports
+// into a headless window and saves it as PNG, GIF, JPEG or BMP.
 #include "ChartLoading.h"
 #include "DefinitionFiles.h"
 
@@ -111,11 +111,14 @@ bool Save(const Options &options, HWND window) {
   return result == TRENDEL_OK;
 }
 
+// A save draws its own pass at the size it is given, so the window only
+// holds the graph: a single pixel, never painted. Painting a window of the
+// picture's size first, which nobody sees, cost a whole drawing pass and a
+// frame of memory at the save's peak.
 int Render(const Options &options, const ChartDefinition &definition) {
-  HWND window = TrendelHost_CreateWindow(options.size.width, options.size.height);
+  HWND window = TrendelHost_CreateWindow(1, 1);
   if (window == nullptr) {
-    std::cerr << "trendel-render: cannot make a " << options.size.width << "x"
-              << options.size.height << " window (out of memory?)\n";
+    std::cerr << "trendel-render: cannot make a window (out of memory?)\n";
     return EXIT_NOT_SAVED;
   }
   int status = 0;
@@ -124,7 +127,6 @@ int Render(const Options &options, const ChartDefinition &definition) {
     std::cerr << "trendel-render: " << trendel::cli::RefusalMessage(loaded) << "\n";
     status = EXIT_BAD_INPUT;
   } else {
-    Trendel_DrawGraph(window);
     if (!Save(options, window)) {
       std::cerr << "trendel-render: " << options.outputPath << ": could not be written\n";
       status = EXIT_NOT_SAVED;
