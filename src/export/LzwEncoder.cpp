@@ -23,7 +23,7 @@ namespace trendel {
 namespace {
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
-              "EndOfRun reads the first pixel of a word from its low byte");
+              "EndOfRun and EmitCode take the first byte of a word from its low end");
 
 // The pixel is shifted over the prefix so that first slots spread across the
 // table: 5,003 doubled four times reaches 65,536, and 8 - 4 = 4.
@@ -126,8 +126,12 @@ void LzwEncoder::Encode(const std::uint8_t *pixels, std::size_t count, PacketSin
     int prefix = pixels[0];
     for (std::size_t i = PassKnownRun(pixels, count, 0, prefix) + 1; i < count; ++i) {
       const int pixel = pixels[i];
-      if (pixel == runPixel_ && runChildren_[prefix] != 0) {
-        prefix = runChildren_[prefix];
+      // One branch for both tests: strings go on with the background and
+      // stop as lines cross it, which no branch predictor follows, and a
+      // second branch would miss as often as the first.
+      const int runChild = runChildren_[prefix];
+      if ((pixel == runPixel_) & (runChild != 0)) {
+        prefix = runChild;
         continue;
       }
       const std::int32_t key = (pixel << PIXEL_KEY_SHIFT) + prefix;
@@ -162,21 +166,25 @@ void LzwEncoder::Encode(const std::uint8_t *pixels, std::size_t count, PacketSin
   sink_ = nullptr;
 }
 
+// The accumulator never holds more than 7 + 12 bits, so one 4-byte store
+// puts out every whole byte it has, and the partial byte after them, which
+// the next store writes again with more bits in it. No branch depends on
+// how many bytes a code completes.
 void LzwEncoder::EmitCode(int code) {
-  accumulator_ &= (std::uint32_t{1} << bitsInAccumulator_) - 1;
   accumulator_ |= static_cast<std::uint32_t>(code) << bitsInAccumulator_;
   bitsInAccumulator_ += codeWidth_;
-  while (bitsInAccumulator_ >= 8) {
-    PutByte(static_cast<std::uint8_t>(accumulator_));
-    accumulator_ >>= 8;
-    bitsInAccumulator_ -= 8;
-  }
+  std::memcpy(packet_ + 1 + packetLength_, &accumulator_, sizeof accumulator_);
+  const int wholeBytes = bitsInAccumulator_ / 8;
+  packetLength_ += wholeBytes;
+  accumulator_ >>= 8 * wholeBytes;
+  bitsInAccumulator_ -= 8 * wholeBytes;
+  if (packetLength_ >= PACKET_BYTES) FlushFullPacket();
   GrowCodeWidth();
   if (code == END_CODE) {
-    while (bitsInAccumulator_ > 0) {
-      PutByte(static_cast<std::uint8_t>(accumulator_));
-      accumulator_ >>= 8;
-      bitsInAccumulator_ -= 8;
+    if (bitsInAccumulator_ > 0) {
+      packet_[1 + packetLength_++] = static_cast<std::uint8_t>(accumulator_);
+      accumulator_ = 0;
+      bitsInAccumulator_ = 0;
     }
     FlushPacket();
   }
@@ -194,9 +202,14 @@ void LzwEncoder::GrowCodeWidth() {
   }
 }
 
-void LzwEncoder::PutByte(std::uint8_t byte) {
-  packet_[1 + packetLength_++] = byte;
-  if (packetLength_ == PACKET_BYTES) FlushPacket();
+// Sends the first PACKET_BYTES bytes, and moves the bytes past them, at
+// most two whole ones and the partial one, to the front.
+void LzwEncoder::FlushFullPacket() {
+  const int carried = packetLength_ - PACKET_BYTES;
+  packetLength_ = PACKET_BYTES;
+  FlushPacket();
+  std::memmove(packet_ + 1, packet_ + 1 + PACKET_BYTES, PACKET_SLACK);
+  packetLength_ = carried;
 }
 
 void LzwEncoder::FlushPacket() {

@@ -51,7 +51,7 @@ class LzwEncoder {
   void GrowCodeWidth();
 
   // The sub-block packer.
-  void PutByte(std::uint8_t byte);
+  void FlushFullPacket();
   void FlushPacket();
 
   // State for packing variable-width codes.
@@ -91,7 +91,10 @@ class LzwEncoder {
   // The sub-block being filled.
   PacketSink *sink_ = nullptr;
   int packetLength_ = 0;
-  std::uint8_t packet_[PACKET_BYTES + 1];
+  // Its length byte, then its bytes, then room for a whole store of the
+  // accumulator past a full packet.
+  static constexpr int PACKET_SLACK = sizeof(std::uint32_t);
+  std::uint8_t packet_[1 + PACKET_BYTES + PACKET_SLACK];
 };
 
 }  // namespace trendel
