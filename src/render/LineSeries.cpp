@@ -60,7 +60,8 @@ void GatherValues(const CGraph &graph, std::int32_t firstSeries, std::int32_t gr
   for (std::size_t k = 0; k < categoryCount; ++k) {
     const CGraphCategory &category = *graph.categoryList[k];
     for (std::int32_t row = 0; row < rows; ++row) {
-      values[static_cast<std::size_t>(row) * categoryCount + k] = category.GetValue(firstSeries + row);
+      values[static_cast<std::size_t>(row) * categoryCount + k] =
+          category.GetValue(firstSeries + row);
     }
   }
 }
@@ -118,9 +119,8 @@ void DrawLineSeries(CGraph &graph, HDC dc) {
   std::vector<double> values;
   const bool markersShown = SetPointMarkers(QUERY_POINT_MARKERS) != 0;
   const std::size_t categoryCount = graph.categoryList.size();
-  const auto groupSize = static_cast<std::int32_t>(
-      std::clamp<std::size_t>(GATHERED_VALUES_LIMIT / std::max<std::size_t>(categoryCount, 1), 1,
-                              GATHERED_VALUES_LIMIT));
+  const auto groupSize = static_cast<std::int32_t>(std::clamp<std::size_t>(
+      GATHERED_VALUES_LIMIT / std::max<std::size_t>(categoryCount, 1), 1, GATHERED_VALUES_LIMIT));
   for (std::int32_t series = 0; series < graph.seriesCount; ++series) {
     const std::int32_t row = series % groupSize;
     if (row == 0) GatherValues(graph, series, groupSize, values);
