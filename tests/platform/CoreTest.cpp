@@ -291,6 +291,39 @@ TEST(FillPixels, FillsExactlyTheRunAtEveryLength) {
   }
 }
 
+// Colours whose top byte is set too (a palette-index or palette-relative
+// COLORREF): the pixel never carries it.
+TEST(PixelFromColor, SwapsRedAndBlueAndDropsTheTopByte) {
+  const struct {
+    COLORREF color;
+    std::uint32_t pixel;
+  } cases[] = {{RGB(0, 0, 0), 0x000000},
+               {RGB(255, 255, 255), 0xFFFFFF},
+               {RGB(0x12, 0x34, 0x56), 0x123456},
+               {RGB(0xFF, 0, 0), 0xFF0000},
+               {RGB(0, 0, 0xFF), 0x0000FF},
+               {0x01563412, 0x123456},
+               {0xFF000000, 0x000000},
+               {0xFFFFFFFF, 0xFFFFFF}};
+  for (const auto &entry : cases) {
+    EXPECT_EQ(portable::PixelFromColor(entry.color), entry.pixel) << std::hex << entry.color;
+  }
+}
+
+// The corners and edges of the surface, and negative coordinates of every
+// size, which a signed-to-unsigned comparison must still refuse.
+TEST(Surface, ContainsExactlyItsOwnPixels) {
+  portable::Surface surface;
+  surface.width = 7;
+  surface.height = 5;
+  constexpr long long FAR = 1LL << 40;
+  for (long long x : {-FAR, -7LL, -1LL, 0LL, 3LL, 6LL, 7LL, 8LL, FAR}) {
+    for (long long y : {-FAR, -5LL, -1LL, 0LL, 2LL, 4LL, 5LL, 6LL, FAR}) {
+      EXPECT_EQ(surface.Contains(x, y), x >= 0 && x < 7 && y >= 0 && y < 5) << x << ", " << y;
+    }
+  }
+}
+
 TEST(Rectangle, OnePixelPenLeavesRightAndBottomEdge) {
   Canvas canvas(10, 8);
   HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
