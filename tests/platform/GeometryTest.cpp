@@ -467,25 +467,39 @@ TEST(EllipseProperties, RowsFollowTheWalkStepByStep) {
 
 // Ellipse paints the 3 x 3 point marker by a special case; the walk must give
 // the same pixels at every position on, across the edges of, and off a
-// canvas, whatever the colours.
+// canvas, whatever the colours. The box is given in every corner order: only
+// left-to-right and top-to-bottom takes the special case, the others the
+// general path after swapping. The boxes one pixel larger or smaller on
+// either side, which markers become where truncation to pixels meets the
+// origin, must not take it.
 TEST(EllipseProperties, MarkerSpecialCaseMatchesTheWalk) {
   constexpr int WIDTH = 7, HEIGHT = 6;
-  for (const COLORREF penColor : {RGB(0, 0, 0), RGB(10, 200, 30)}) {
-    for (int top = -4; top <= HEIGHT + 1; ++top) {
-      for (int left = -4; left <= WIDTH + 1; ++left) {
-        Canvas special(WIDTH, HEIGHT), walked(WIDTH, HEIGHT);
-        {
-          Selected pen(special.dc(), CreatePen(PS_SOLID, (left + 4) % 2, penColor));
-          Selected brush(special.dc(), CreateSolidBrush(RGB(255, 0, 0)));
-          Ellipse(special.dc(), left + 3, top, left, top + 3);
+  for (int order = 0; order < 4; ++order) {
+    const bool reversedX = (order & 1) != 0, reversedY = (order & 2) != 0;
+    for (int boxWidth = 2; boxWidth <= 4; ++boxWidth) {
+      for (int boxHeight = 2; boxHeight <= 4; ++boxHeight) {
+        for (const COLORREF penColor : {RGB(0, 0, 0), RGB(10, 200, 30)}) {
+          for (int top = -5; top <= HEIGHT + 1; ++top) {
+            for (int left = -5; left <= WIDTH + 1; ++left) {
+              const int right = left + boxWidth, bottom = top + boxHeight;
+              Canvas special(WIDTH, HEIGHT), walked(WIDTH, HEIGHT);
+              {
+                Selected pen(special.dc(), CreatePen(PS_SOLID, (left + 5) % 2, penColor));
+                Selected brush(special.dc(), CreateSolidBrush(RGB(255, 0, 0)));
+                Ellipse(special.dc(), reversedX ? right : left, reversedY ? bottom : top,
+                        reversedX ? left : right, reversedY ? top : bottom);
+              }
+              const std::optional<portable::Surface> surface =
+                  portable::SurfaceOf(*portable::FindDeviceContext(walked.dc()));
+              ASSERT_TRUE(surface);
+              portable::PaintEllipse(*surface, left, top, right, bottom, 1,
+                                     portable::PixelFromColor(penColor), RED);
+              ASSERT_EQ(special.Pixels(), walked.Pixels())
+                  << boxWidth << " x " << boxHeight << " box at (" << left << ", " << top
+                  << "), pen " << penColor << ", order " << order;
+            }
+          }
         }
-        const std::optional<portable::Surface> surface =
-            portable::SurfaceOf(*portable::FindDeviceContext(walked.dc()));
-        ASSERT_TRUE(surface);
-        portable::PaintEllipse(*surface, left, top, left + 3, top + 3, 1,
-                               portable::PixelFromColor(penColor), RED);
-        ASSERT_EQ(special.Pixels(), walked.Pixels())
-            << "box at (" << left << ", " << top << "), pen " << penColor;
       }
     }
   }
