@@ -360,17 +360,29 @@ TEST(LineProperties, EveryVisiblePixelFollowsTheRules) {
 
 // Solid lines with both ends on the canvas take a walk without clipping;
 // they too must follow the rules, in every direction and at every length.
+// Dotted ones are drawn beside them, in both background modes.
 TEST(LineProperties, LinesWhollyOnTheCanvasFollowTheRules) {
   std::mt19937 random(808);
   std::uniform_int_distribution<int> x(0, 23), y(0, 19);
-  for (int iteration = 0; iteration < 3000; ++iteration) {
+  for (int iteration = 0; iteration < 6000; ++iteration) {
     const int fromX = x(random), fromY = y(random), toX = x(random), toY = y(random);
+    const int style = iteration % 4 < 2 ? PS_SOLID : PS_DOT;
+    const bool transparent = iteration % 8 >= 6;
     Canvas canvas(24, 20);
     {
-      Selected pen(canvas.dc(), CreatePen(PS_SOLID, iteration % 2, RGB(255, 0, 0)));
+      Selected pen(canvas.dc(), CreatePen(style, iteration % 2, RGB(255, 0, 0)));
+      portable::DeviceContext &context = *portable::FindDeviceContext(canvas.dc());
+      context.backgroundColor = RGB(0, 0, 255);
+      if (transparent) context.backgroundMode = 1;  // TRANSPARENT
       Line(canvas.dc(), fromX, fromY, toX, toY);
     }
-    ASSERT_EQ(Painted(canvas), RuledLine(fromX, fromY, toX, toY, PS_SOLID, 24, 20))
+    std::set<Pixel> expected = RuledLine(fromX, fromY, toX, toY, style, 24, 20);
+    if (transparent) {
+      for (auto pixel = expected.begin(); pixel != expected.end();) {
+        pixel = pixel->color == BLUE ? expected.erase(pixel) : std::next(pixel);
+      }
+    }
+    ASSERT_EQ(Painted(canvas), expected)
         << "seed 808, iteration " << iteration << ": (" << fromX << ", " << fromY << ") to ("
         << toX << ", " << toY << ")";
   }
