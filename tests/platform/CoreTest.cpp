@@ -61,6 +61,39 @@ TEST(Handles, ARecycledRecordStartsAfresh) {
   EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before);
 }
 
+// The DC found last is remembered for the next call on it; that must never
+// let a deleted DC, its reused slot's next DC, another kind of object or a
+// null handle pass for it.
+TEST(DeviceContexts, OnlyALiveDcIsFoundEvenRightAfterItsLastCall) {
+  HDC first = CreateCompatibleDC(nullptr);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(MoveToEx(first, 1, 1, nullptr));
+  EXPECT_FALSE(MoveToEx(nullptr, 1, 1, nullptr));
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+  EXPECT_TRUE(MoveToEx(first, 1, 1, nullptr));
+  EXPECT_FALSE(MoveToEx(reinterpret_cast<HDC>(pen), 1, 1, nullptr));
+  EXPECT_TRUE(DeleteObject(pen));
+
+  EXPECT_TRUE(MoveToEx(first, 2, 2, nullptr));
+  EXPECT_TRUE(DeleteDC(first));
+  EXPECT_FALSE(MoveToEx(first, 3, 3, nullptr));
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
+  EXPECT_EQ(SelectObject(first, brush), nullptr);
+  EXPECT_TRUE(DeleteObject(brush));  // never selected
+  EXPECT_FALSE(DeleteDC(first));
+
+  HDC second = CreateCompatibleDC(nullptr);  // may take the first one's slot
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, first);
+  POINT position{-1, -1};
+  EXPECT_TRUE(MoveToEx(second, 4, 4, &position));
+  EXPECT_EQ(position.x, 0);  // a fresh DC, not the deleted one at (2, 2)
+  EXPECT_FALSE(MoveToEx(first, 5, 5, nullptr));
+  EXPECT_TRUE(DeleteDC(second));
+  EXPECT_FALSE(MoveToEx(second, 6, 6, nullptr));
+  EXPECT_FALSE(MoveToEx(nullptr, 1, 1, nullptr));
+}
+
 TEST(DeviceContexts, SelectReturnsThePreviousObjectAndSelectedObjectsSurviveDelete) {
   Canvas canvas(4, 4);
   HPEN pen = CreatePen(PS_SOLID, 2, RGB(255, 0, 0));
