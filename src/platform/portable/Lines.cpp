@@ -179,7 +179,8 @@ std::optional<Steps> VisibleSteps(const LinePath &path, Steps steps, const Surfa
 // error term is WalkSteps' from step 0 on, mirrored for a falling minor
 // coordinate (2 * length - 1 - remainder), so that it only ever grows and
 // one test a step finds the minor moves. The pointer ends on the end pixel,
-// which is on the surface too.
+// which is on the surface too and which no earlier step reaches, so the walk
+// runs until the pointer gets there.
 //
 // A steep segment writes each pixel in another row, so nearly every write
 // misses the first-level cache, and the writes waited on each other in turn.
@@ -202,9 +203,10 @@ void PaintSolidLineOn(const Surface &surface, POINT from, POINT to, std::uint32_
   const std::ptrdiff_t twiceRise = 2 * (xMajor ? lengthY : lengthX);
   std::ptrdiff_t remainder = falling ? length : length - 1;
   std::uint32_t *target = surface.Row(from.y) + from.x;
+  std::uint32_t *const end = surface.Row(to.y) + to.x;
   const std::intptr_t prefetchAhead =
       PREFETCH_STEPS * majorStride * static_cast<std::intptr_t>(sizeof *target);
-  for (std::ptrdiff_t step = 0; step < length; ++step) {
+  while (target != end) {
     __builtin_prefetch(
         reinterpret_cast<const void *>(reinterpret_cast<std::intptr_t>(target) + prefetchAhead), 1);
     *target = pixel;
