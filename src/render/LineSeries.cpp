@@ -12,6 +12,7 @@
 #include "Pixel.h"
 #include "model/PointMarkers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -40,25 +41,40 @@ void DrawSeriesSegment(HDC dc, COLORREF color, const Point &from, const Point &t
   DrawSegment(dc, ToPixel(from.x), ToPixel(from.y), ToPixel(to.x), ToPixel(to.y));
 }
 
-// The series' values, gathered in a loop of their own before any is drawn.
-// Each one is three pointers away in its category, and a point's drawing
-// is long enough that the processor cannot look ahead to the next value
-// while it draws: read one by one, every value waited on memory in turn.
-void GatherValues(const CGraph &graph, std::int32_t series, std::vector<double> &values) {
-  values.clear();
-  for (const auto &category : graph.categoryList) values.push_back(category->GetValue(series));
+// The most values one gathering holds (4 MB): every series of a large chart
+// at once, and of a larger one as many series as fit.
+constexpr std::size_t GATHERED_VALUES_LIMIT = std::size_t{1} << 19;
+
+// The values of up to `groupSize` series from `firstSeries` on, series by
+// series: values[row * categoryCount + k - 1] for series firstSeries + row.
+// They are read category by category in a loop of their own before any is
+// drawn, so that a category's points come from memory once for the whole
+// group. Read for one series at a time, each value was two pointers away in
+// its category and waited on memory in turn, once for every series.
+void GatherValues(const CGraph &graph, std::int32_t firstSeries, std::int32_t groupSize,
+                  std::vector<double> &values) {
+  std::int32_t rows = 0;
+  while (rows < groupSize && firstSeries + rows < graph.seriesCount) ++rows;
+  const std::size_t categoryCount = graph.categoryList.size();
+  values.resize(static_cast<std::size_t>(rows) * categoryCount);
+  for (std::size_t k = 0; k < categoryCount; ++k) {
+    const CGraphCategory &category = *graph.categoryList[k];
+    for (std::int32_t row = 0; row < rows; ++row) {
+      values[static_cast<std::size_t>(row) * categoryCount + k] =
+          category.GetValue(firstSeries + row);
+    }
+  }
 }
 
 void DrawOneSeries(const CGraph &graph, HDC dc, std::int32_t series, bool markersShown,
-                   std::vector<std::int32_t> &positions, std::vector<double> &values) {
+                   std::vector<std::int32_t> &positions, const double *values) {
   const auto categoryCount = static_cast<std::int64_t>(graph.categoryList.size());
   const COLORREF color = graph.GetSeriesColor(series);
   const double spacing = SlotSpacing(categoryCount, graph.plotWidth);
   const PointScale scale(graph);
-  GatherValues(graph, series, values);
   Point previous{0.0, 0.0};
   for (std::int64_t k = 1; k <= categoryCount; ++k) {
-    const double value = values[static_cast<std::size_t>(k - 1)];
+    const double value = values[k - 1];
     const bool present = value != MISSING_VALUE;
     const Point point{SlotCentreAt(k, spacing, graph.leftX), scale.Y(value)};
     if (series == 0) positions.push_back(ToPixel(point.x));
@@ -102,8 +118,14 @@ void DrawLineSeries(CGraph &graph, HDC dc) {
   std::vector<std::int32_t> positions;
   std::vector<double> values;
   const bool markersShown = SetPointMarkers(QUERY_POINT_MARKERS) != 0;
+  const std::size_t categoryCount = graph.categoryList.size();
+  const auto groupSize = static_cast<std::int32_t>(std::clamp<std::size_t>(
+      GATHERED_VALUES_LIMIT / std::max<std::size_t>(categoryCount, 1), 1, GATHERED_VALUES_LIMIT));
   for (std::int32_t series = 0; series < graph.seriesCount; ++series) {
-    DrawOneSeries(graph, dc, series, markersShown, positions, values);
+    const std::int32_t row = series % groupSize;
+    if (row == 0) GatherValues(graph, series, groupSize, values);
+    DrawOneSeries(graph, dc, series, markersShown, positions,
+                  values.data() + static_cast<std::size_t>(row) * categoryCount);
     if (series == 0) positions.push_back(ToPixel(graph.leftX + graph.plotWidth));
   }
   graph.xPositions.swap(positions);

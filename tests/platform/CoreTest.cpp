@@ -61,6 +61,39 @@ TEST(Handles, ARecycledRecordStartsAfresh) {
   EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before);
 }
 
+// The DC found last is remembered for the next call on it; that must never
+// let a deleted DC, its reused slot's next DC, another kind of object or a
+// null handle pass for it.
+TEST(DeviceContexts, OnlyALiveDcIsFoundEvenRightAfterItsLastCall) {
+  HDC first = CreateCompatibleDC(nullptr);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(MoveToEx(first, 1, 1, nullptr));
+  EXPECT_FALSE(MoveToEx(nullptr, 1, 1, nullptr));
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+  EXPECT_TRUE(MoveToEx(first, 1, 1, nullptr));
+  EXPECT_FALSE(MoveToEx(reinterpret_cast<HDC>(pen), 1, 1, nullptr));
+  EXPECT_TRUE(DeleteObject(pen));
+
+  EXPECT_TRUE(MoveToEx(first, 2, 2, nullptr));
+  EXPECT_TRUE(DeleteDC(first));
+  EXPECT_FALSE(MoveToEx(first, 3, 3, nullptr));
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
+  EXPECT_EQ(SelectObject(first, brush), nullptr);
+  EXPECT_TRUE(DeleteObject(brush));  // never selected
+  EXPECT_FALSE(DeleteDC(first));
+
+  HDC second = CreateCompatibleDC(nullptr);  // may take the first one's slot
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, first);
+  POINT position{-1, -1};
+  EXPECT_TRUE(MoveToEx(second, 4, 4, &position));
+  EXPECT_EQ(position.x, 0);  // a fresh DC, not the deleted one at (2, 2)
+  EXPECT_FALSE(MoveToEx(first, 5, 5, nullptr));
+  EXPECT_TRUE(DeleteDC(second));
+  EXPECT_FALSE(MoveToEx(second, 6, 6, nullptr));
+  EXPECT_FALSE(MoveToEx(nullptr, 1, 1, nullptr));
+}
+
 TEST(DeviceContexts, SelectReturnsThePreviousObjectAndSelectedObjectsSurviveDelete) {
   Canvas canvas(4, 4);
   HPEN pen = CreatePen(PS_SOLID, 2, RGB(255, 0, 0));
@@ -288,6 +321,39 @@ TEST(FillPixels, FillsExactlyTheRunAtEveryLength) {
     EXPECT_EQ(pixels.back(), GUARD);
     EXPECT_EQ(std::count(pixels.begin() + 1, pixels.end() - 1, PIXEL),
               static_cast<std::ptrdiff_t>(count));
+  }
+}
+
+// Colours whose top byte is set too (a palette-index or palette-relative
+// COLORREF): the pixel never carries it.
+TEST(PixelFromColor, SwapsRedAndBlueAndDropsTheTopByte) {
+  const struct {
+    COLORREF color;
+    std::uint32_t pixel;
+  } cases[] = {{RGB(0, 0, 0), 0x000000},
+               {RGB(255, 255, 255), 0xFFFFFF},
+               {RGB(0x12, 0x34, 0x56), 0x123456},
+               {RGB(0xFF, 0, 0), 0xFF0000},
+               {RGB(0, 0, 0xFF), 0x0000FF},
+               {0x01563412, 0x123456},
+               {0xFF000000, 0x000000},
+               {0xFFFFFFFF, 0xFFFFFF}};
+  for (const auto &entry : cases) {
+    EXPECT_EQ(portable::PixelFromColor(entry.color), entry.pixel) << std::hex << entry.color;
+  }
+}
+
+// The corners and edges of the surface, and negative coordinates of every
+// size, which a signed-to-unsigned comparison must still refuse.
+TEST(Surface, ContainsExactlyItsOwnPixels) {
+  portable::Surface surface;
+  surface.width = 7;
+  surface.height = 5;
+  constexpr long long FAR = 1LL << 40;
+  for (long long x : {-FAR, -7LL, -1LL, 0LL, 3LL, 6LL, 7LL, 8LL, FAR}) {
+    for (long long y : {-FAR, -5LL, -1LL, 0LL, 2LL, 4LL, 5LL, 6LL, FAR}) {
+      EXPECT_EQ(surface.Contains(x, y), x >= 0 && x < 7 && y >= 0 && y < 5) << x << ", " << y;
+    }
   }
 }
 

@@ -360,17 +360,29 @@ TEST(LineProperties, EveryVisiblePixelFollowsTheRules) {
 
 // Solid lines with both ends on the canvas take a walk without clipping;
 // they too must follow the rules, in every direction and at every length.
+// Dotted ones are drawn beside them, in both background modes.
 TEST(LineProperties, LinesWhollyOnTheCanvasFollowTheRules) {
   std::mt19937 random(808);
   std::uniform_int_distribution<int> x(0, 23), y(0, 19);
-  for (int iteration = 0; iteration < 3000; ++iteration) {
+  for (int iteration = 0; iteration < 6000; ++iteration) {
     const int fromX = x(random), fromY = y(random), toX = x(random), toY = y(random);
+    const int style = iteration % 4 < 2 ? PS_SOLID : PS_DOT;
+    const bool transparent = iteration % 8 >= 6;
     Canvas canvas(24, 20);
     {
-      Selected pen(canvas.dc(), CreatePen(PS_SOLID, iteration % 2, RGB(255, 0, 0)));
+      Selected pen(canvas.dc(), CreatePen(style, iteration % 2, RGB(255, 0, 0)));
+      portable::DeviceContext &context = *portable::FindDeviceContext(canvas.dc());
+      context.backgroundColor = RGB(0, 0, 255);
+      if (transparent) context.backgroundMode = 1;  // TRANSPARENT
       Line(canvas.dc(), fromX, fromY, toX, toY);
     }
-    ASSERT_EQ(Painted(canvas), RuledLine(fromX, fromY, toX, toY, PS_SOLID, 24, 20))
+    std::set<Pixel> expected = RuledLine(fromX, fromY, toX, toY, style, 24, 20);
+    if (transparent) {
+      for (auto pixel = expected.begin(); pixel != expected.end();) {
+        pixel = pixel->color == BLUE ? expected.erase(pixel) : std::next(pixel);
+      }
+    }
+    ASSERT_EQ(Painted(canvas), expected)
         << "seed 808, iteration " << iteration << ": (" << fromX << ", " << fromY << ") to ("
         << toX << ", " << toY << ")";
   }
@@ -467,25 +479,39 @@ TEST(EllipseProperties, RowsFollowTheWalkStepByStep) {
 
 // Ellipse paints the 3 x 3 point marker by a special case; the walk must give
 // the same pixels at every position on, across the edges of, and off a
-// canvas, whatever the colours.
+// canvas, whatever the colours. The box is given in every corner order: only
+// left-to-right and top-to-bottom takes the special case, the others the
+// general path after swapping. The boxes one pixel larger or smaller on
+// either side, which markers become where truncation to pixels meets the
+// origin, must not take it.
 TEST(EllipseProperties, MarkerSpecialCaseMatchesTheWalk) {
   constexpr int WIDTH = 7, HEIGHT = 6;
-  for (const COLORREF penColor : {RGB(0, 0, 0), RGB(10, 200, 30)}) {
-    for (int top = -4; top <= HEIGHT + 1; ++top) {
-      for (int left = -4; left <= WIDTH + 1; ++left) {
-        Canvas special(WIDTH, HEIGHT), walked(WIDTH, HEIGHT);
-        {
-          Selected pen(special.dc(), CreatePen(PS_SOLID, (left + 4) % 2, penColor));
-          Selected brush(special.dc(), CreateSolidBrush(RGB(255, 0, 0)));
-          Ellipse(special.dc(), left + 3, top, left, top + 3);
+  for (int order = 0; order < 4; ++order) {
+    const bool reversedX = (order & 1) != 0, reversedY = (order & 2) != 0;
+    for (int boxWidth = 2; boxWidth <= 4; ++boxWidth) {
+      for (int boxHeight = 2; boxHeight <= 4; ++boxHeight) {
+        for (const COLORREF penColor : {RGB(0, 0, 0), RGB(10, 200, 30)}) {
+          for (int top = -5; top <= HEIGHT + 1; ++top) {
+            for (int left = -5; left <= WIDTH + 1; ++left) {
+              const int right = left + boxWidth, bottom = top + boxHeight;
+              Canvas special(WIDTH, HEIGHT), walked(WIDTH, HEIGHT);
+              {
+                Selected pen(special.dc(), CreatePen(PS_SOLID, (left + 5) % 2, penColor));
+                Selected brush(special.dc(), CreateSolidBrush(RGB(255, 0, 0)));
+                Ellipse(special.dc(), reversedX ? right : left, reversedY ? bottom : top,
+                        reversedX ? left : right, reversedY ? top : bottom);
+              }
+              const std::optional<portable::Surface> surface =
+                  portable::SurfaceOf(*portable::FindDeviceContext(walked.dc()));
+              ASSERT_TRUE(surface);
+              portable::PaintEllipse(*surface, left, top, right, bottom, 1,
+                                     portable::PixelFromColor(penColor), RED);
+              ASSERT_EQ(special.Pixels(), walked.Pixels())
+                  << boxWidth << " x " << boxHeight << " box at (" << left << ", " << top
+                  << "), pen " << penColor << ", order " << order;
+            }
+          }
         }
-        const std::optional<portable::Surface> surface =
-            portable::SurfaceOf(*portable::FindDeviceContext(walked.dc()));
-        ASSERT_TRUE(surface);
-        portable::PaintEllipse(*surface, left, top, left + 3, top + 3, 1,
-                               portable::PixelFromColor(penColor), RED);
-        ASSERT_EQ(special.Pixels(), walked.Pixels())
-            << "box at (" << left << ", " << top << "), pen " << penColor;
       }
     }
   }

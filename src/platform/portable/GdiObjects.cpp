@@ -84,7 +84,7 @@ HBRUSH CreateSolidBrush(COLORREF color) { return AddObject<Brush>(color); }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   const HandleTable &table = HandleTable::Instance();
-  DeviceContext *context = table.Find<DeviceContext>(dc, ObjectKind::DeviceContext);
+  DeviceContext *context = table.FindDeviceContext(dc);
   ObjectRecord *record = table.Find(object);
   if (context == nullptr || record == nullptr) return nullptr;
   switch (record->kind) {

@@ -170,23 +170,17 @@ std::optional<Steps> VisibleSteps(const LinePath &path, Steps steps, const Surfa
                      : StepsInside(path, steps, -margin, yHigh, -margin, xHigh);
 }
 
-// Whether both ends of the path lie on the surface, and with them every
-// pixel between: a minor coordinate never leaves the range of its ends.
-bool LiesOn(const Surface &surface, const LinePath &path) {
-  const long long endMajor = path.MajorAt(path.length);
-  const long long endMinor = path.minorStart + path.minorDelta;
-  return path.xMajor ? surface.Contains(path.majorStart, path.minorStart) &&
-                           surface.Contains(endMajor, endMinor)
-                     : surface.Contains(path.minorStart, path.majorStart) &&
-                           surface.Contains(endMinor, endMajor);
-}
-
-// Special case: a solid one-pixel line that lies on the surface, as nearly
-// every series segment does. It needs no clipping, so the walk moves a
-// pointer, a row or column a step. Its error term is WalkSteps' from step 0
-// on, mirrored for a falling minor coordinate (2 * length - 1 - remainder),
-// so that it only ever grows and one test a step finds the minor moves. The
-// pointer ends on the end pixel, which is on the surface too.
+// Special case: a solid one-pixel line whose ends lie on the surface, as
+// nearly every series segment does; every pixel between them does too, since
+// a minor coordinate never leaves the range of its ends. It needs no
+// clipping, and its set-up works on the two points directly, not through a
+// LinePath: a series segment is a dozen pixels, and the general set-up cost
+// as much as its walk. The walk moves a pointer, a row or column a step. Its
+// error term is WalkSteps' from step 0 on, mirrored for a falling minor
+// coordinate (2 * length - 1 - remainder), so that it only ever grows and
+// one test a step finds the minor moves. The pointer ends on the end pixel,
+// which is on the surface too and which no earlier step reaches, so the walk
+// runs until the pointer gets there.
 //
 // A steep segment writes each pixel in another row, so nearly every write
 // misses the first-level cache, and the writes waited on each other in turn.
@@ -194,20 +188,25 @@ bool LiesOn(const Surface &surface, const LinePath &path) {
 // take a column) ahead of its write. The address is worked out as an integer
 // because it may lie past the line, or past the surface, where a prefetch
 // touches nothing.
-void PaintSolidLineOn(const Surface &surface, const LinePath &path, std::uint32_t pixel) {
-  const bool falling = path.minorDelta < 0;
-  const std::ptrdiff_t majorStride =
-      path.xMajor ? path.majorDirection : path.majorDirection * surface.pitch;
-  const std::ptrdiff_t minorStride = (path.xMajor ? surface.pitch : 1) * (falling ? -1 : 1);
-  const long long twiceLength = 2 * path.length;
-  const long long twiceRise = 2 * std::llabs(path.minorDelta);
-  long long remainder = falling ? path.length : path.length - 1;
-  std::uint32_t *target = path.xMajor
-                              ? surface.Row(static_cast<int>(path.minorStart)) + path.majorStart
-                              : surface.Row(static_cast<int>(path.majorStart)) + path.minorStart;
+void PaintSolidLineOn(const Surface &surface, POINT from, POINT to, std::uint32_t pixel) {
+  const std::ptrdiff_t deltaX = to.x - from.x, deltaY = to.y - from.y;
+  const std::ptrdiff_t lengthX = deltaX < 0 ? -deltaX : deltaX;
+  const std::ptrdiff_t lengthY = deltaY < 0 ? -deltaY : deltaY;
+  const std::ptrdiff_t stepX = deltaX < 0 ? -1 : 1;
+  const std::ptrdiff_t stepY = deltaY < 0 ? -surface.pitch : surface.pitch;
+  const bool xMajor = lengthX >= lengthY;
+  const std::ptrdiff_t length = xMajor ? lengthX : lengthY;
+  const std::ptrdiff_t majorStride = xMajor ? stepX : stepY;
+  const std::ptrdiff_t minorStride = xMajor ? stepY : stepX;
+  const bool falling = (xMajor ? deltaY : deltaX) < 0;
+  const std::ptrdiff_t twiceLength = 2 * length;
+  const std::ptrdiff_t twiceRise = 2 * (xMajor ? lengthY : lengthX);
+  std::ptrdiff_t remainder = falling ? length : length - 1;
+  std::uint32_t *target = surface.Row(from.y) + from.x;
+  std::uint32_t *const end = surface.Row(to.y) + to.x;
   const std::intptr_t prefetchAhead =
       PREFETCH_STEPS * majorStride * static_cast<std::intptr_t>(sizeof *target);
-  for (long long step = 0; step < path.length; ++step) {
+  while (target != end) {
     __builtin_prefetch(
         reinterpret_cast<const void *>(reinterpret_cast<std::intptr_t>(target) + prefetchAhead), 1);
     *target = pixel;
@@ -225,10 +224,6 @@ void PaintSolidLineOn(const Surface &surface, const LinePath &path, std::uint32_
 void PaintThinLine(const Surface &surface, const LinePath &path, const Pen &pen,
                    const DeviceContext &context) {
   const std::uint32_t penPixel = PixelFromColor(pen.color);
-  if (pen.style == PS_SOLID && LiesOn(surface, path)) {
-    PaintSolidLineOn(surface, path, penPixel);
-    return;
-  }
   const std::optional<Steps> visible = VisibleSteps(path, {0, path.length - 1}, surface, 0);
   if (!visible) return;
   if (pen.style == PS_SOLID) {
@@ -277,12 +272,18 @@ BOOL LineTo(HDC dc, int x, int y) {
   const Pen *pen = context->penRecord;
   const std::optional<Surface> surface = SurfaceOf(*context);
   if (pen == nullptr || !surface || PenWidth(*pen) > MAX_PEN_WIDTH) return FALSE;
-  const LinePath path(context->position.x, context->position.y, x, y);
+  const POINT from = context->position;
+  context->position = {x, y};
+  if (pen->style == PS_SOLID && PenWidth(*pen) == 1 && surface->Contains(from.x, from.y) &&
+      surface->Contains(x, y)) {
+    PaintSolidLineOn(*surface, from, {x, y}, PixelFromColor(pen->color));
+    return TRUE;
+  }
+  const LinePath path(from.x, from.y, x, y);
   if (PenWidth(*pen) == 1) {
     PaintThinLine(*surface, path, *pen, *context);
   } else {
     PaintWideLine(*surface, path, *pen);
   }
-  context->position = {x, y};
   return TRUE;
 }

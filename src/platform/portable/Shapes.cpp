@@ -327,6 +327,14 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
   const Brush *brush = context->brushRecord;
   const std::optional<Surface> surface = SurfaceOf(*context);
   if (pen == nullptr || brush == nullptr || !surface) return FALSE;
+  // Special case: the point marker, tested before the general set-up below
+  // (swapping, growing by the pen, size limits), which leaves such a box as
+  // it is.
+  if (pen->style == PS_SOLID && pen->width <= 1 && 0LL + right - left == 3 &&
+      0LL + bottom - top == 3) {
+    PaintMarker(*surface, left, top, PixelFromColor(pen->color), PixelFromColor(brush->color));
+    return TRUE;
+  }
   const long long width = PenWidth(*pen);
   // A dotted outline is never drawn by the library; refuse it rather than guess.
   if ((pen->style != PS_SOLID && width == 1) || width > MAX_PEN_WIDTH) return FALSE;
@@ -344,10 +352,6 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
   if (r - l > MAX_ELLIPSE_SIDE || b - t > MAX_ELLIPSE_SIDE) return FALSE;
   const std::uint32_t penPixel = PixelFromColor(pen->color);
   const std::uint32_t brushPixel = PixelFromColor(brush->color);
-  if (width == 1 && r - l == 3 && b - t == 3) {
-    PaintMarker(*surface, l, t, penPixel, brushPixel);
-  } else {
-    PaintEllipse(*surface, l, t, r, b, width, penPixel, brushPixel);
-  }
+  PaintEllipse(*surface, l, t, r, b, width, penPixel, brushPixel);
   return TRUE;
 }

@@ -38,7 +38,8 @@ std::vector<Span> EllipseRows(long long width, long long height, long long first
 
 // Paints an ellipse whose covered area fills the box [left, right) x [top,
 // bottom), with an outline penWidth pixels thick, by the rows of EllipseRows.
-// Ellipse takes this path for every box but the 3 x 3 marker.
+// Ellipse takes this path for every box but the 3 x 3 marker with a one-pixel
+// pen given left to right and top to bottom.
 void PaintEllipse(const Surface &surface, long long left, long long top, long long right,
                   long long bottom, long long penWidth, std::uint32_t penPixel,
                   std::uint32_t brushPixel);
