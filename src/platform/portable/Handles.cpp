@@ -21,8 +21,14 @@ bool HandleTable::AddSlot() noexcept {
   return true;
 }
 
+// Counted on request rather than kept up to date by every Add and Remove: only
+// the leak checks ask, and a pass adds and removes objects by the thousand.
 int HandleTable::CountLive(ObjectKind kind) const noexcept {
-  return liveCounts_[static_cast<int>(kind)];
+  int count = 0;
+  for (const Slot &slot : slots_) {
+    if (IsLive(slot) && slot.record->kind == kind && !slot.record->isStock) ++count;
+  }
+  return count;
 }
 
 LiveObjectCounts CountLiveObjects() noexcept {
