@@ -28,9 +28,8 @@ class HandleTable {
   // memory runs out. Inline like Remove: a pass makes and deletes a pen or a
   // brush for every point.
   void *Add(std::unique_ptr<ObjectRecord> record) noexcept {
-    if (!record || (freeSlots_.empty() && !AddSlot())) return nullptr;
-    const std::uint32_t index = freeSlots_.back();
-    freeSlots_.pop_back();
+    if (!record || (freeCount_ == 0 && !AddSlot())) return nullptr;
+    const std::uint32_t index = freeSlots_[--freeCount_];
     Slot &slot = slots_[index];
     if (slot.record != nullptr) --keptCount_;
     slot.record = std::move(record);  // ends any record kept in the slot
@@ -44,11 +43,11 @@ class HandleTable {
   // built nor torn down.
   template <typename Record, typename... Arguments>
   void *Make(Arguments... arguments) noexcept {
-    if (!freeSlots_.empty()) {
-      const std::uint32_t index = freeSlots_.back();
+    if (freeCount_ != 0) {
+      const std::uint32_t index = freeSlots_[freeCount_ - 1];
       Slot &slot = slots_[index];
       if (slot.record != nullptr && slot.record->kind == Record::KIND) {
-        freeSlots_.pop_back();
+        --freeCount_;
         --keptCount_;
         static_cast<Record &>(*slot.record).Assign(arguments...);
         return Open(slot, index);
@@ -112,7 +111,7 @@ class HandleTable {
     // Generations wrap within the bits a handle has for them; 0 is skipped so
     // that no handle value is ever 0 in its upper part either.
     slot.stamp = ~(slot.stamp >= GENERATION_LIMIT ? 1 : slot.stamp + 1);
-    freeSlots_.push_back(index);  // never allocates: AddSlot reserved room
+    freeSlots_[freeCount_++] = index;
     const ObjectKind kind = slot.record->kind;
     if (RECYCLE_STORAGE && (kind == ObjectKind::Pen || kind == ObjectKind::Brush) &&
         keptCount_ < KEPT_RECORDS) {
@@ -162,7 +161,11 @@ class HandleTable {
   std::vector<Slot> slots_;
   // slots_.size(), kept aside: Find compares with it on every look-up.
   std::uintptr_t slotCount_ = 0;
+  // The free slots' indexes are the first freeCount_ entries. There is an
+  // entry for every slot, so that Remove has room without a test of the
+  // vector's capacity or a path that could grow it.
   std::vector<std::uint32_t> freeSlots_;
+  std::size_t freeCount_ = 0;
   // FindDeviceContext's last hit. Both are null while there is none, so that
   // a null handle finds nothing.
   mutable const void *lastDeviceContext_ = nullptr;
