@@ -61,6 +61,54 @@ TEST(Handles, ARecycledRecordStartsAfresh) {
   EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before);
 }
 
+// A deleted pen or brush stays in its free slot for the next one of its kind.
+// Until then the handle that slot will hand out next names nothing; an object
+// of another kind may take the slot; and a burst of deletions keeps only a
+// few records, with every count still right.
+TEST(Handles, AKeptRecordIsFoundOnlyThroughItsNewHandle) {
+  Canvas canvas(4, 3);
+  const int before = portable::CountLiveObjects().gdiObjects;
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+  ASSERT_TRUE(DeleteObject(pen));
+  constexpr std::uintptr_t NEXT_GENERATION = std::uintptr_t{1} << 24;
+  auto *next = reinterpret_cast<HGDIOBJ>(reinterpret_cast<std::uintptr_t>(pen) + NEXT_GENERATION);
+  EXPECT_EQ(SelectObject(canvas.dc(), next), nullptr);
+  EXPECT_FALSE(DeleteObject(next));
+  EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before);
+
+  // A brush takes the slot that kept the pen and paints its own colour.
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+  ASSERT_EQ(static_cast<HGDIOBJ>(brush), next);
+  EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before + 1);
+  HGDIOBJ stockBrush = SelectObject(canvas.dc(), brush);
+  Rectangle(canvas.dc(), 0, 0, 4, 3);
+  SelectObject(canvas.dc(), stockBrush);
+  EXPECT_EQ(canvas.Map(0, 0, 4, 3),
+            "####\n"
+            "#aa#\n"
+            "####\n");
+  ASSERT_TRUE(DeleteObject(brush));
+
+  // A device context takes a slot that kept a brush.
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(SelectObject(dc, brush), nullptr);
+  EXPECT_TRUE(DeleteDC(dc));
+
+  for (int round = 0; round < 2; ++round) {
+    std::vector<HGDIOBJ> objects;
+    for (int k = 0; k < 40; ++k) {
+      objects.push_back(round == 0 ? static_cast<HGDIOBJ>(CreatePen(PS_DOT, k, RGB(k, 0, 0)))
+                                   : static_cast<HGDIOBJ>(CreateSolidBrush(RGB(0, k, 0))));
+    }
+    EXPECT_EQ(std::count(objects.begin(), objects.end(), nullptr), 0);
+    EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before + 40);
+    for (HGDIOBJ object : objects) EXPECT_TRUE(DeleteObject(object));
+    for (HGDIOBJ object : objects) EXPECT_FALSE(DeleteObject(object));
+    EXPECT_EQ(portable::CountLiveObjects().gdiObjects, before);
+  }
+}
+
 // The DC found last is remembered for the next call on it; that must never
 // let a deleted DC, its reused slot's next DC, another kind of object or a
 // null handle pass for it.

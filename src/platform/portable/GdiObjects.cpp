@@ -4,7 +4,6 @@
 #include "StockObjects.h"
 
 #include <cstring>
-#include <new>
 
 using namespace trendel::portable;
 
@@ -33,16 +32,6 @@ std::unique_ptr<Font> NewSystemFont() {
   font->weight = FW_BOLD;
   font->face = "System";
   return font;
-}
-
-template <typename Record, typename... Arguments>
-HGDIOBJ AddObject(Arguments... arguments) noexcept {
-  try {
-    return static_cast<HGDIOBJ>(
-        HandleTable::Instance().Add(std::make_unique<Record>(arguments...)));
-  } catch (const std::bad_alloc &) {
-    return nullptr;
-  }
 }
 
 // Swaps the DC's handle and record of one kind of object and keeps the
@@ -77,10 +66,12 @@ const StockObjects &Stock() {
 HPEN CreatePen(int style, int width, COLORREF color) {
   if (style != PS_SOLID && style != PS_DOT) return nullptr;
   if (width < 0) return nullptr;
-  return AddObject<Pen>(style, width, color);
+  return static_cast<HPEN>(HandleTable::Instance().Make<Pen>(style, width, color));
 }
 
-HBRUSH CreateSolidBrush(COLORREF color) { return AddObject<Brush>(color); }
+HBRUSH CreateSolidBrush(COLORREF color) {
+  return static_cast<HBRUSH>(HandleTable::Instance().Make<Brush>(color));
+}
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   const HandleTable &table = HandleTable::Instance();

@@ -11,18 +11,26 @@ HandleTable HandleTable::instance_;
 bool HandleTable::AddSlot() noexcept {
   if (slots_.size() >= INDEX_MASK) return false;
   try {
-    freeSlots_.reserve(slots_.size() + 1);  // so that Remove never allocates
+    // An entry left over when the slot cannot be made is harmless: only
+    // the first freeCount_ entries count.
+    freeSlots_.emplace_back();
     slots_.emplace_back();
   } catch (const std::bad_alloc &) {
     return false;
   }
   slotCount_ = slots_.size();
-  freeSlots_.push_back(static_cast<std::uint32_t>(slots_.size() - 1));
+  freeSlots_[freeCount_++] = static_cast<std::uint32_t>(slots_.size() - 1);
   return true;
 }
 
+// Counted on request rather than kept up to date by every Add and Remove: only
+// the leak checks ask, and a pass adds and removes objects by the thousand.
 int HandleTable::CountLive(ObjectKind kind) const noexcept {
-  return liveCounts_[static_cast<int>(kind)];
+  int count = 0;
+  for (const Slot &slot : slots_) {
+    if (IsLive(slot) && slot.record->kind == kind && !slot.record->isStock) ++count;
+  }
+  return count;
 }
 
 LiveObjectCounts CountLiveObjects() noexcept {

@@ -6,8 +6,10 @@
 
 #include "Objects.h"
 
+#include <cassert>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace trendel::portable {
@@ -26,13 +28,36 @@ class HandleTable {
   // memory runs out. Inline like Remove: a pass makes and deletes a pen or a
   // brush for every point.
   void *Add(std::unique_ptr<ObjectRecord> record) noexcept {
-    if (!record || (freeSlots_.empty() && !AddSlot())) return nullptr;
-    const std::uint32_t index = freeSlots_.back();
-    freeSlots_.pop_back();
-    if (!record->isStock) ++liveCounts_[static_cast<int>(record->kind)];
+    if (!record || (freeCount_ == 0 && !AddSlot())) return nullptr;
+    const std::uint32_t index = freeSlots_[--freeCount_];
     Slot &slot = slots_[index];
-    slot.record = std::move(record);
-    return MakeHandle(index, slot.generation);
+    if (slot.record != nullptr) --keptCount_;
+    slot.record = std::move(record);  // ends any record kept in the slot
+    return Open(slot, index);
+  }
+
+  // Add for a pen or a brush (a Record with Assign), made in the record that
+  // the free slot keeps from the last deleted object of its kind when there
+  // is one: a pass deletes a point's pen and brush and makes the next
+  // point's in the same two slots, so most pens and brushes are neither
+  // built nor torn down.
+  template <typename Record, typename... Arguments>
+  void *Make(Arguments... arguments) noexcept {
+    if (freeCount_ != 0) {
+      const std::uint32_t index = freeSlots_[freeCount_ - 1];
+      Slot &slot = slots_[index];
+      if (slot.record != nullptr && slot.record->kind == Record::KIND) {
+        --freeCount_;
+        --keptCount_;
+        static_cast<Record &>(*slot.record).Assign(arguments...);
+        return Open(slot, index);
+      }
+    }
+    try {
+      return Add(std::make_unique<Record>(arguments...));
+    } catch (const std::bad_alloc &) {
+      return nullptr;
+    }
   }
 
   // The record of a live handle, or null for a handle that names nothing.
@@ -43,8 +68,10 @@ class HandleTable {
     // end.
     const std::uintptr_t index = (value & INDEX_MASK) - 1;
     if (index >= slotCount_) return nullptr;
+    // A free slot's stamp matches no handle, so a free slot that keeps a
+    // record is not found either.
     const Slot &slot = slots_[index];
-    if ((value >> INDEX_BITS) != slot.generation) return nullptr;
+    if ((value >> INDEX_BITS) != slot.stamp) return nullptr;
     return slot.record.get();
   }
 
@@ -68,9 +95,12 @@ class HandleTable {
     return context;
   }
 
-  // Ends the handle's life and hands its record back (null if it was not live).
-  std::unique_ptr<ObjectRecord> Remove(const void *handle) noexcept {
-    if (Find(handle) == nullptr) return nullptr;
+  // Ends the life of a live handle, whose record the caller has just found,
+  // and its record's: every caller finds the record first to check its kind,
+  // so a second look-up here would only repeat the first. A deleted pen or
+  // brush stays in its slot for Make, up to KEPT_RECORDS of them.
+  void Remove(const void *handle) noexcept {
+    assert(Find(handle) != nullptr);
     if (handle == lastDeviceContext_) {
       lastDeviceContext_ = nullptr;
       lastDeviceContextRecord_ = nullptr;
@@ -78,15 +108,19 @@ class HandleTable {
     const auto index =
         static_cast<std::uint32_t>((reinterpret_cast<std::uintptr_t>(handle) & INDEX_MASK) - 1);
     Slot &slot = slots_[index];
-    std::unique_ptr<ObjectRecord> record = std::move(slot.record);
     // Generations wrap within the bits a handle has for them; 0 is skipped so
     // that no handle value is ever 0 in its upper part either.
-    constexpr std::uint32_t GENERATION_LIMIT =
-        sizeof(void *) == 8 ? 0xFFFFFFFFu : (1u << (32 - INDEX_BITS)) - 1;
-    slot.generation = slot.generation >= GENERATION_LIMIT ? 1 : slot.generation + 1;
-    freeSlots_.push_back(index);  // never allocates: AddSlot reserved room
-    if (!record->isStock) --liveCounts_[static_cast<int>(record->kind)];
-    return record;
+    slot.stamp = ~(slot.stamp >= GENERATION_LIMIT ? 1 : slot.stamp + 1);
+    freeSlots_[freeCount_++] = index;
+    const ObjectKind kind = slot.record->kind;
+    if (RECYCLE_STORAGE && (kind == ObjectKind::Pen || kind == ObjectKind::Brush) &&
+        keptCount_ < KEPT_RECORDS) {
+      ++keptCount_;
+      return;
+    }
+    // Ended last, with the table in order, as the record's destructor may
+    // call back into it.
+    const std::unique_ptr<ObjectRecord> ended = std::move(slot.record);
   }
 
   // Live records of one kind, stock objects not counted.
@@ -97,9 +131,25 @@ class HandleTable {
   // pointer-sized value; 0 is never a valid handle.
   static constexpr int INDEX_BITS = 24;
   static constexpr std::uintptr_t INDEX_MASK = (std::uintptr_t{1} << INDEX_BITS) - 1;
-  static void *MakeHandle(std::uint32_t index, std::uint32_t generation) {
-    const std::uintptr_t value =
-        (static_cast<std::uintptr_t>(generation) << INDEX_BITS) | (index + 1);
+  static constexpr std::uintptr_t GENERATION_LIMIT =
+      sizeof(void *) == 8 ? 0xFFFFFFFFu : (1u << (32 - INDEX_BITS)) - 1;
+  struct Slot {
+    std::unique_ptr<ObjectRecord> record;
+    // The generation while the slot is live; while it is free, the
+    // complement of the generation its next record gets. Complements have
+    // their top bits set, which no handle's upper part reaches, so that Find
+    // needs one comparison to refuse both a stale handle and a free slot.
+    std::uintptr_t stamp = ~std::uintptr_t{1};
+  };
+
+  static bool IsLive(const Slot &slot) noexcept {
+    return slot.stamp <= GENERATION_LIMIT;
+  }
+
+  // Gives the free slot's record a live handle.
+  static void *Open(Slot &slot, std::uint32_t index) noexcept {
+    slot.stamp = ~slot.stamp;
+    const std::uintptr_t value = (slot.stamp << INDEX_BITS) | (index + 1);
     return reinterpret_cast<void *>(value);
   }
 
@@ -107,20 +157,23 @@ class HandleTable {
   // every index is taken.
   bool AddSlot() noexcept;
 
-  struct Slot {
-    std::unique_ptr<ObjectRecord> record;
-    std::uint32_t generation = 1;
-  };
   static HandleTable instance_;
   std::vector<Slot> slots_;
   // slots_.size(), kept aside: Find compares with it on every look-up.
   std::uintptr_t slotCount_ = 0;
+  // The free slots' indexes are the first freeCount_ entries. There is an
+  // entry for every slot, so that Remove has room without a test of the
+  // vector's capacity or a path that could grow it.
   std::vector<std::uint32_t> freeSlots_;
+  std::size_t freeCount_ = 0;
   // FindDeviceContext's last hit. Both are null while there is none, so that
   // a null handle finds nothing.
   mutable const void *lastDeviceContext_ = nullptr;
   mutable DeviceContext *lastDeviceContextRecord_ = nullptr;
-  int liveCounts_[static_cast<int>(ObjectKind::File) + 1] = {};
+  // Deleted pens and brushes kept in free slots. A pass holds only a few
+  // at a time; keeping more would only hold on to memory after a burst.
+  static constexpr int KEPT_RECORDS = 16;
+  int keptCount_ = 0;
 };
 
 template <typename Record>

@@ -42,16 +42,27 @@ struct ObjectRecord {
   int selectionCount = 0;
 };
 
+// Pens and brushes take new attributes through Assign when the handle table
+// makes one in the record of a deleted one (HandleTable::Make).
 struct Pen final : ObjectRecord, RecycledStorage<Pen> {
-  Pen(int penStyle, int penWidth, COLORREF penColor)
-      : ObjectRecord(ObjectKind::Pen), style(penStyle), width(penWidth), color(penColor) {}
+  static constexpr ObjectKind KIND = ObjectKind::Pen;
+  Pen(int penStyle, int penWidth, COLORREF penColor) : ObjectRecord(KIND) {
+    Assign(penStyle, penWidth, penColor);
+  }
+  void Assign(int penStyle, int penWidth, COLORREF penColor) {
+    style = penStyle;
+    width = penWidth;
+    color = penColor;
+  }
   int style;
   int width;  // 0 and 1 both draw one pixel wide
   COLORREF color;
 };
 
 struct Brush final : ObjectRecord, RecycledStorage<Brush> {
-  explicit Brush(COLORREF brushColor) : ObjectRecord(ObjectKind::Brush), color(brushColor) {}
+  static constexpr ObjectKind KIND = ObjectKind::Brush;
+  explicit Brush(COLORREF brushColor) : ObjectRecord(KIND) { Assign(brushColor); }
+  void Assign(COLORREF brushColor) { color = brushColor; }
   COLORREF color;
 };
 
