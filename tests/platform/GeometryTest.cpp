@@ -404,6 +404,37 @@ void ExpectClippingChangesNoPixel(Draw draw, const std::string &trace) {
   }
 }
 
+// A dotted line that leaves the small canvas takes the clipped walk, which
+// works out each visible step's place in the pattern; on the whole canvas the
+// same line takes the walk that counts the pattern along. Starting 1 to 7
+// steps back from the middle puts every place in the pattern at the small
+// canvas's edge, in 48 directions and both background modes.
+TEST(LineProperties, DottedLinesOnTheCanvasMatchTheClippedWalk) {
+  for (const int mode : {OPAQUE, 1 /* TRANSPARENT */}) {
+    for (int deltaX = -3; deltaX <= 3; ++deltaX) {
+      for (int deltaY = -3; deltaY <= 3; ++deltaY) {
+        for (int back = 1; back <= 7 && (deltaX != 0 || deltaY != 0); ++back) {
+          for (int ahead = 1; ahead <= 7; ++ahead) {
+            const std::string trace = "mode " + std::to_string(mode) + ", direction (" +
+                                      std::to_string(deltaX) + ", " + std::to_string(deltaY) +
+                                      "), back " + std::to_string(back) + ", ahead " +
+                                      std::to_string(ahead);
+            const auto draw = [&](HDC dc, int offset) {
+              Selected pen(dc, CreatePen(PS_DOT, 1, RGB(255, 0, 0)));
+              portable::DeviceContext &context = *portable::FindDeviceContext(dc);
+              context.backgroundColor = RGB(0, 0, 255);
+              context.backgroundMode = mode;
+              Line(dc, 8 - back * deltaX + offset, 8 - back * deltaY + offset,
+                   8 + ahead * deltaX + offset, 8 + ahead * deltaY + offset);
+            };
+            ASSERT_NO_FATAL_FAILURE(ExpectClippingChangesNoPixel(draw, trace));
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(LineProperties, ClippingChangesNoPixelForAnyPen) {
   std::mt19937 random(77);
   std::uniform_int_distribution<int> coordinate(-40, 56);

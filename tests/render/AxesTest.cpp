@@ -85,6 +85,36 @@ TEST(ValueLabels, ShareTheirDecimals) {
             (std::vector<std::string>{"-1.00", "-0.75", "-0.50", "-0.25", "0.00", "0.25"}));
 }
 
+// Most numbers are written without snprintf; they must come out as "%f"
+// writes them. Seeded doubles of every size from 2^-60 to 2^60 (some with
+// short mantissas, to reach the exact ties), their negatives, and the
+// halfway cases k / 128 that round to even.
+TEST(NumberText, FixedNotationMatchesPrintf) {
+  std::mt19937_64 random(1906);
+  std::uniform_int_distribution<int> exponent(-60, 60), mantissaBits(1, 53);
+  const auto expectLikePrintf = [](double value, const std::string &trace) {
+    char expected[400];
+    std::snprintf(expected, sizeof expected, "%f", value);
+    ASSERT_EQ(FormatNumber(value, TrailingZeros::Keep), expected) << trace;
+  };
+  for (int iteration = 0; iteration < 200000; ++iteration) {
+    const int bits = mantissaBits(random);
+    const auto mantissa = static_cast<double>(random() >> (64 - bits) | 1);
+    const double value = std::ldexp(mantissa, exponent(random) - bits);
+    const std::string trace = "seed 1906, iteration " + std::to_string(iteration);
+    ASSERT_NO_FATAL_FAILURE(expectLikePrintf(iteration % 2 ? -value : value, trace));
+  }
+  for (int numerator = 0; numerator < 4096; ++numerator) {
+    ASSERT_NO_FATAL_FAILURE(
+        expectLikePrintf(numerator / 128.0, std::to_string(numerator) + " / 128"));
+  }
+  for (const double value :
+       {0.0, -0.0, 1e-320, -1e-320, 0.9999995, 0.9999994999, 9007199254740991.0, 9007199254740992.0,
+        1e300, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+    ASSERT_NO_FATAL_FAILURE(expectLikePrintf(value, std::to_string(value)));
+  }
+}
+
 TEST(NumberText, FixedNotationWithOrWithoutTrailingZeros) {
   EXPECT_EQ(FormatNumber(12.5, TrailingZeros::Remove), "12.5");
   EXPECT_EQ(FormatNumber(12.5, TrailingZeros::Keep), "12.500000");

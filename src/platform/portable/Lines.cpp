@@ -170,6 +170,13 @@ std::optional<Steps> VisibleSteps(const LinePath &path, Steps steps, const Surfa
                      : StepsInside(path, steps, -margin, yHigh, -margin, xHigh);
 }
 
+// What a dotted line paints between its dots: the background colour in
+// OPAQUE mode, nothing otherwise.
+std::optional<std::uint32_t> GapPixel(const DeviceContext &context) {
+  if (context.backgroundMode != OPAQUE) return std::nullopt;
+  return PixelFromColor(context.backgroundColor);
+}
+
 // Special case: a solid one-pixel line whose ends lie on the surface, as
 // nearly every series segment does; every pixel between them does too, since
 // a minor coordinate never leaves the range of its ends. It needs no
@@ -219,6 +226,46 @@ void PaintSolidLineOn(const Surface &surface, POINT from, POINT to, std::uint32_
   }
 }
 
+// Special case: a dotted one-pixel line whose ends lie on the surface, as
+// every grid line does. Its walk is PaintSolidLineOn's, with a phase counter
+// in place of the general walk's division per step to place the dots. It
+// keeps its own copy of that walk, out of line, so that the solid walk, which
+// the series segments spend their time in, keeps its code and its layout.
+[[gnu::noinline]] void PaintDottedLineOn(const Surface &surface, POINT from, POINT to,
+                                         std::uint32_t penPixel,
+                                         std::optional<std::uint32_t> gapPixel) {
+  const std::ptrdiff_t deltaX = to.x - from.x, deltaY = to.y - from.y;
+  const std::ptrdiff_t lengthX = deltaX < 0 ? -deltaX : deltaX;
+  const std::ptrdiff_t lengthY = deltaY < 0 ? -deltaY : deltaY;
+  const std::ptrdiff_t stepX = deltaX < 0 ? -1 : 1;
+  const std::ptrdiff_t stepY = deltaY < 0 ? -surface.pitch : surface.pitch;
+  const bool xMajor = lengthX >= lengthY;
+  const std::ptrdiff_t length = xMajor ? lengthX : lengthY;
+  const std::ptrdiff_t majorStride = xMajor ? stepX : stepY;
+  const std::ptrdiff_t minorStride = xMajor ? stepY : stepX;
+  const bool falling = (xMajor ? deltaY : deltaX) < 0;
+  const std::ptrdiff_t twiceLength = 2 * length;
+  const std::ptrdiff_t twiceRise = 2 * (xMajor ? lengthY : lengthX);
+  std::ptrdiff_t remainder = falling ? length : length - 1;
+  std::uint32_t *target = surface.Row(from.y) + from.x;
+  std::uint32_t *const end = surface.Row(to.y) + to.x;
+  long long phase = 0;  // steps since the last dot began
+  while (target != end) {
+    if (phase < DOT_RUN) {
+      *target = penPixel;
+    } else if (gapPixel) {
+      *target = *gapPixel;
+    }
+    if (++phase == 2 * DOT_RUN) phase = 0;
+    target += majorStride;
+    remainder += twiceRise;
+    if (remainder >= twiceLength) {
+      remainder -= twiceLength;
+      target += minorStride;
+    }
+  }
+}
+
 // A one-pixel line, solid or dotted: the start pixel and every pixel up to,
 // not including, the end pixel.
 void PaintThinLine(const Surface &surface, const LinePath &path, const Pen &pen,
@@ -230,13 +277,12 @@ void PaintThinLine(const Surface &surface, const LinePath &path, const Pen &pen,
     WalkSteps(path, *visible, [&](long long, long long x, long long y) { surface.Put(x, y, penPixel); });
     return;
   }
-  const bool paintGaps = context.backgroundMode == OPAQUE;
-  const std::uint32_t gapPixel = PixelFromColor(context.backgroundColor);
+  const std::optional<std::uint32_t> gapPixel = GapPixel(context);
   WalkSteps(path, *visible, [&](long long step, long long x, long long y) {
     if (step % (2 * DOT_RUN) < DOT_RUN) {
       surface.Put(x, y, penPixel);
-    } else if (paintGaps) {
-      surface.Put(x, y, gapPixel);
+    } else if (gapPixel) {
+      surface.Put(x, y, *gapPixel);
     }
   });
 }
@@ -274,9 +320,12 @@ BOOL LineTo(HDC dc, int x, int y) {
   if (pen == nullptr || !surface || PenWidth(*pen) > MAX_PEN_WIDTH) return FALSE;
   const POINT from = context->position;
   context->position = {x, y};
-  if (pen->style == PS_SOLID && PenWidth(*pen) == 1 && surface->Contains(from.x, from.y) &&
-      surface->Contains(x, y)) {
-    PaintSolidLineOn(*surface, from, {x, y}, PixelFromColor(pen->color));
+  if (PenWidth(*pen) == 1 && surface->Contains(from.x, from.y) && surface->Contains(x, y)) {
+    if (pen->style == PS_SOLID) {
+      PaintSolidLineOn(*surface, from, {x, y}, PixelFromColor(pen->color));
+    } else {
+      PaintDottedLineOn(*surface, from, {x, y}, PixelFromColor(pen->color), GapPixel(*context));
+    }
     return TRUE;
   }
   const LinePath path(from.x, from.y, x, y);
