@@ -11,8 +11,9 @@ packages="build-essential cmake pkg-config googletest libgtest-dev libbenchmark-
   python3-pytest python3-numpy python3-pandas"
 # The chart viewer (trendel-view) and its tests on a virtual screen.
 packages="$packages libsdl2-dev xvfb xauth xdotool"
-# bench/draw-instructions.sh counts a drawing pass's instructions under callgrind.
-packages="$packages valgrind"
+# bench/draw-instructions.sh counts a drawing pass's instructions under callgrind;
+# the number-text tests compile a decimal-comma locale.
+packages="$packages valgrind locales"
 if [ "${1:-}" = "--windows" ]; then
   # Wine loads most X libraries at run time, so with --no-install-recommends
   # they must be named: XRender, XInput, RandR and friends, and Wine's fonts.

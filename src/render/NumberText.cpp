@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cfloat>
 #include <charconv>
+#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -85,7 +86,10 @@ int FormatFixedExactly(double value, char *text, std::size_t size) {
 
 std::string FormatNumber(double value, TrailingZeros trailingZeros) {
   char text[LONGEST_FIXED + 1];
-  int written = FormatFixedExactly(value, text, sizeof text);
+  // A host may have set a numeric locale whose decimal point is not ".";
+  // "%f" then writes that locale's point, and labels keep doing so.
+  const bool plainPoint = std::strcmp(std::localeconv()->decimal_point, ".") == 0;
+  int written = plainPoint ? FormatFixedExactly(value, text, sizeof text) : 0;
   if (written == 0) written = std::snprintf(text, sizeof text, "%f", value);
   if (written <= 0) return {};
   assert(written <= LONGEST_FIXED);

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -113,6 +115,31 @@ TEST(NumberText, FixedNotationMatchesPrintf) {
         1e300, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
     ASSERT_NO_FATAL_FAILURE(expectLikePrintf(value, std::to_string(value)));
   }
+}
+
+// A host that sets a numeric locale with a decimal comma gets the labels
+// "%f" gives there, as it always did, not the plain-point fast path's. The
+// locale is compiled for the test (Debian's "locales" package).
+TEST(NumberText, ADecimalCommaLocaleKeepsPrintfsText) {
+  char folder[] = "/tmp/trendel-locale-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string compile = std::string("localedef -i de_DE -f UTF-8 ") + folder +
+                              "/de_DE.UTF-8 >/dev/null 2>&1";
+  const bool compiled = std::system(compile.c_str()) == 0;
+  setenv("LOCPATH", folder, 1);
+  const bool set = compiled && std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+  std::string twelveAndAHalf, aQuarter;
+  if (set) {
+    twelveAndAHalf = FormatNumber(12.5, TrailingZeros::Keep);
+    aQuarter = FormatNumber(0.25, TrailingZeros::Keep);
+    std::setlocale(LC_NUMERIC, "C");
+  }
+  unsetenv("LOCPATH");
+  std::system((std::string("rm -rf ") + folder).c_str());
+  if (!set) GTEST_SKIP() << "no de_DE locale could be compiled (localedef, locales)";
+  EXPECT_EQ(twelveAndAHalf, "12,500000");
+  EXPECT_EQ(aQuarter, "0,250000");
+  EXPECT_EQ(FormatNumber(12.5, TrailingZeros::Keep), "12.500000");
 }
 
 TEST(NumberText, FixedNotationWithOrWithoutTrailingZeros) {
