@@ -93,8 +93,9 @@ add_custom_command(
   VERBATIM)
 add_custom_target(trendel_profile_training DEPENDS ${trendel_training_stamp})
 
-# Objects whose code the training never runs have no counts and are built as
-# usual.
+# Code that the training never runs is compiled as it would be without a
+# profile, not for size as GCC would otherwise take it to be cold: a host's
+# chart may well take paths the training does not.
 target_compile_options(trendel_profile_guided INTERFACE
   -fprofile-use=${trendel_profile_data} -fprofile-prefix-path=${PROJECT_BINARY_DIR}
-  -Wno-missing-profile)
+  -fprofile-partial-training -Wno-missing-profile)

@@ -1,16 +1,17 @@
 // The training run of the profile-guided build: the work the library is
 // measured by, so that the counts describe it. Draws, mouse moves with the
 // tracking line and the value box, and saves in every format, of the
-// benchmarks' small, large and extra-large charts, plus a small chart with
-// gaps and no markers. The pictures go to the folder given; any failure
-// fails the run, and with it the build, rather than leave counts of an
-// error path.
+// benchmarks' small, large and extra-large charts, plus small charts with
+// gaps, rotated labels, their own colours, a stepped scale below zero and
+// no grid. The pictures go to the folder given; any failure fails the run,
+// and with it the build, rather than leave counts of an error path.
 #include "trendel.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -25,14 +26,20 @@ struct ChartShape {
   int categoryCount;
   int pointMarkers;
   int gapEvery;  // every gapEvery-th value is missing; 0 for none
+  int labelAngle = 0;
+  bool ownColors = false;
+  bool steppedBelowZero = false;  // values around 0, ticks 25 apart, no grid
 };
 
 constexpr ChartShape SHAPES[] = {
     {"small", 600, 400, 5, 100, 1, 0},
     {"gaps", 600, 400, 5, 100, 0, 7},
+    {"labels", 800, 600, 3, 24, 1, 0, 45, true, true},
     {"large", 1920, 1080, 20, 2000, 1, 0},
     {"extra-large", 1920, 1080, 10, 15000, 1, 0},
 };
+
+constexpr std::uint32_t OWN_COLORS[] = {0x0000C0, 0x00A000, 0xC08000};
 
 std::vector<const char *> Pointers(const std::vector<std::string> &texts) {
   std::vector<const char *> pointers;
@@ -48,7 +55,8 @@ bool Load(HWND window, const ChartShape &shape) {
     seriesNames.push_back("Series " + std::to_string(series + 1));
     for (int category = 0; category < shape.categoryCount; ++category) {
       const bool gap = shape.gapEvery > 0 && (category + series) % shape.gapEvery == 0;
-      values.push_back(gap ? TRENDEL_MISSING_VALUE : 50 + 40 * std::sin(category * 0.05 + series));
+      const double wave = 40 * std::sin(category * 0.05 + series);
+      values.push_back(gap ? TRENDEL_MISSING_VALUE : (shape.steppedBelowZero ? 0 : 50) + wave);
     }
   }
   for (int category = 0; category < shape.categoryCount; ++category) {
@@ -56,10 +64,14 @@ bool Load(HWND window, const ChartShape &shape) {
   }
   const std::vector<const char *> series = Pointers(seriesNames);
   const std::vector<const char *> categories = Pointers(categoryNames);
-  return Trendel_SetValues(window, "LINE_GRAPH", shape.name, 0, "Day", "Value", "Series",
-                           series.data(), shape.seriesCount, nullptr, 0, 0, 0.0, 0.0, 1, "", 0.0,
-                           0, shape.pointMarkers, categories.data(), shape.categoryCount,
-                           values.data(), shape.seriesCount, shape.categoryCount) == TRENDEL_OK;
+  const bool stepped = shape.steppedBelowZero;
+  return Trendel_SetValues(
+             window, "LINE_GRAPH", shape.name, shape.labelAngle, "Day", "Value", "Series",
+             series.data(), shape.seriesCount, shape.ownColors ? OWN_COLORS : nullptr,
+             shape.ownColors ? 3 : 0, 0, stepped ? -50.0 : 0.0, stepped ? 50.0 : 0.0,
+             stepped ? 0 : 1, stepped ? "BY_STEP" : "", stepped ? 25.0 : 0.0, 0,
+             shape.pointMarkers, categories.data(), shape.categoryCount, values.data(),
+             shape.seriesCount, shape.categoryCount) == TRENDEL_OK;
 }
 
 bool Exercise(HWND window, const ChartShape &shape, const std::string &folder) {
