@@ -73,16 +73,22 @@ file(GLOB_RECURSE trendel_training_inputs CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/src/* ${PROJECT_SOURCE_DIR}/include/*
      ${PROJECT_SOURCE_DIR}/tools/profile-training/*)
 
-# Counts add up from run to run, so every training starts from none.
+# Counts add up from run to run, so every training starts from none. The
+# training tree compiles with this tree's compilers and flags: GCC refuses
+# counts of code that was compiled otherwise. Its build runs a make of its
+# own, not as a part of this build's.
 add_custom_command(
   OUTPUT ${trendel_training_stamp}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${trendel_profile_data}
   COMMAND ${CMAKE_COMMAND} -S ${PROJECT_SOURCE_DIR} -B ${trendel_training_tree}
           -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=${CMAKE_C_COMPILER}
-          -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER} -DTRENDEL_PROFILE_STAGE=generate
+          -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER} -DCMAKE_C_FLAGS=${CMAKE_C_FLAGS}
+          -DCMAKE_CXX_FLAGS=${CMAKE_CXX_FLAGS} -DCMAKE_C_FLAGS_RELEASE=${CMAKE_C_FLAGS_RELEASE}
+          -DCMAKE_CXX_FLAGS_RELEASE=${CMAKE_CXX_FLAGS_RELEASE} -DTRENDEL_PROFILE_STAGE=generate
           -DTRENDEL_PROFILE_DATA=${trendel_profile_data} -DTRENDEL_BUILD_TESTS=OFF
           -DTRENDEL_BUILD_BENCH=OFF -DTRENDEL_BUILD_TOOLS=OFF
-  COMMAND ${CMAKE_COMMAND} --build ${trendel_training_tree} --parallel ${trendel_training_jobs}
+  COMMAND ${CMAKE_COMMAND} -E env --unset=MAKEFLAGS
+          ${CMAKE_COMMAND} --build ${trendel_training_tree} --parallel ${trendel_training_jobs}
           --target trendel_training trendel_training_shared
   COMMAND ${trendel_training_programs}/trendel_training ${trendel_training_tree}/pictures
   COMMAND ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${trendel_training_tree}/src/api
